@@ -1,0 +1,294 @@
+// The process entry, the program, display and timer threads, the statement hook,
+// the orderly end and the report of runtime errors.
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "runtime/graphics/graphics.h"
+#include "runtime/host/host.h"
+#include "runtime/host/host_internal.h"
+#include "runtime/host/window_art.h"
+#include "runtime/input/input.h"
+#include "runtime/platform/platform.h"
+#include "runtime/sound/sound.h"
+#include "runtime/text/text.h"
+#include "runtime/values/values.h"
+
+namespace rt {
+
+std::string program_folder;
+std::string command_line;
+
+namespace {
+
+SDL_Thread* program_thread = nullptr;
+SDL_Thread* timer_thread = nullptr;
+SDL_Cursor* cursor = nullptr;
+SDL_Surface* input_method_surface = nullptr;
+void (*game)() = nullptr;
+
+int program_main(void*) {
+    step_mark = temporaries_length();
+    game();
+    close_all_sounds();
+    end_program();
+}
+
+// Serves interval timers; the game installs none, so it only idles.
+int timer_main(void*) {
+    uint32_t passes = 0;
+    while (stop_request.load(std::memory_order_acquire) != 1) {
+        platform::poll_wait(0);
+        if (++passes % 4 == 0) platform::poll_wait(1);
+    }
+    thread_done_bits.fetch_or(2);
+    return 0;
+}
+
+void set_up_cursor() {
+    cursor = SDL_CreateCursor(const_cast<Uint8*>(arrow_cursor.data.data()),
+                              const_cast<Uint8*>(arrow_cursor.mask.data()), 32, 32, 0, 0);
+    if (cursor) SDL_SetCursor(cursor);
+}
+
+void set_up_icon() {
+    SDL_RWops* rw = SDL_RWFromConstMem(icon_bmp.data(), int(icon_bmp.size()));
+    SDL_Surface* icon = rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
+    if (icon) {
+        SDL_WM_SetIcon(icon, nullptr);
+        SDL_FreeSurface(icon);
+    }
+}
+
+void read_video_modes() {
+    full_screen_modes.clear();
+    any_video_size = false;
+    SDL_Rect** modes = SDL_ListModes(nullptr, SDL_FULLSCREEN | SDL_HWSURFACE);
+    if (modes == reinterpret_cast<SDL_Rect**>(-1)) {
+        any_video_size = true;
+        return;
+    }
+    for (int i = 0; modes && modes[i]; ++i) full_screen_modes.push_back({modes[i]->w, modes[i]->h});
+}
+
+bool key_repeat_on = false;
+
+void set_key_repeat(bool on) {
+    if (on == key_repeat_on) return;
+    key_repeat_on = on;
+    SDL_EnableKeyRepeat(on ? 500 : 0, on ? 30 : 0);
+}
+
+// One even cycle of the display loop. False when the window was closed.
+bool take_events() {
+    Uint8 app = SDL_GetAppState();
+    set_key_repeat((app & SDL_APPINPUTFOCUS) && (app & SDL_APPACTIVE));
+    sync_lock_keys(false);
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+            case SDL_KEYDOWN:
+                translate_key_down(int32_t(e.key.keysym.sym), e.key.keysym.unicode);
+                break;
+            case SDL_KEYUP:
+                translate_key_up(int32_t(e.key.keysym.sym));
+                break;
+            case SDL_QUIT:
+                return false;
+            default:
+                break;
+        }
+    }
+    sound_check_music_limit();
+    return true;
+}
+
+[[noreturn]] void shut_down() {
+    stop_request.store(1, std::memory_order_release);
+    attention_flag.store(1, std::memory_order_release);
+    display_thread_running.store(0);
+    if (program_thread) SDL_WaitThread(program_thread, nullptr);
+    while (thread_done_bits.load(std::memory_order_acquire) != 3) platform::poll_wait(16);
+    if (timer_thread) SDL_WaitThread(timer_thread, nullptr);
+    SDL_ShowCursor(SDL_DISABLE);
+    if (cursor) SDL_FreeCursor(cursor);
+    platform::exit_process(0);
+}
+
+[[noreturn]] void display_loop() {
+    display_thread_running.store(1);
+    int parity = 0;
+    for (;;) {
+        platform::poll_wait(15);
+        platform::poll_wait(1);
+        if (end_request.load(std::memory_order_acquire) == 1) break;
+        parity ^= 1;
+        if (parity == 1) {
+            if (auto_display.load(std::memory_order_acquire) != 0) display_update();
+            continue;
+        }
+        if (!take_events()) break;
+    }
+    shut_down();
+}
+
+}  // namespace
+
+std::string folder_of(const std::string& path) {
+    size_t cut = path.find_last_of("\\/:");
+    if (cut == std::string::npos) return {};
+    if (path[cut] == ':') return path.substr(0, cut + 1);
+    return path.substr(0, cut);
+}
+
+int runtime_main(int argc, char** argv, void (*game_routine)()) {
+    game = game_routine;
+    platform::init_process();
+
+    program_folder = folder_of(platform::program_file_path());
+    if (!program_folder.empty()) platform::set_working_directory(program_folder);
+    platform::detach_console();
+
+    strings_init();
+    images_init();
+    fonts_init();
+    input_init();
+    command_line.clear();
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) command_line += ' ';
+        command_line += argv[i];
+    }
+
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0) {
+        std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
+        platform::exit_process(100);
+    }
+    std::atexit(SDL_Quit);
+
+    fix_clock_base();
+
+    if (TTF_Init() < 0) platform::exit_process(7000);
+    std::atexit(TTF_Quit);
+
+    sync_lock_keys(true);
+
+    input_method_surface = SDL_CreateRGBSurface(SDL_SWSURFACE, 2048, 32, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
+    if (!input_method_surface) platform::exit_process(601);
+
+    read_video_modes();
+
+    SDL_EnableKeyRepeat(500, 30);
+    key_repeat_on = true;
+    SDL_EnableUNICODE(1);
+
+    set_up_icon();
+    SDL_WM_SetCaption("Untitled", "Untitled");
+    set_up_cursor();
+
+    select_text_screen();
+
+    program_thread = SDL_CreateThread(program_main, nullptr);
+    if (program_thread) timer_thread = SDL_CreateThread(timer_main, nullptr);
+    if (!program_thread || !timer_thread) {
+        std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
+        return 0;
+    }
+
+    display_loop();
+}
+
+void statement_hook(int32_t step_number) {
+    attention_flag.store(0, std::memory_order_release);
+    retry_flag.store(0, std::memory_order_release);
+    while (pause_bits.load(std::memory_order_acquire) != 0 || stop_request.load(std::memory_order_acquire) == 1) {
+        if (stop_request.load(std::memory_order_acquire) == 1) stop_program_thread();
+        platform::poll_wait(10);
+    }
+    if (error_pending()) {
+        error_line.store(step_number, std::memory_order_release);
+        report_error();
+    }
+}
+
+void stop_program_thread() {
+    thread_done_bits.fetch_or(1);
+    while (stop_request.load(std::memory_order_acquire) != 1) platform::poll_wait(16);
+    platform::exit_thread();
+    for (;;) platform::poll_wait(16);
+}
+
+namespace {
+
+// Asks for a full-screen state and waits until it is served: by the display
+// thread while it presents on its own, else on this thread.
+void serve_full_screen(int32_t wanted) {
+    full_screen_request.store(wanted, std::memory_order_release);
+    if (auto_display.load(std::memory_order_acquire) == 1) {
+        while (full_screen_request.load(std::memory_order_acquire) != -1 &&
+               stop_request.load(std::memory_order_acquire) != 1)
+            platform::poll_wait(32);
+    } else {
+        display_update();
+    }
+}
+
+}  // namespace
+
+void report_error() {
+    int32_t number = pending_error.load(std::memory_order_acquire);
+    int32_t line = error_line.load(std::memory_order_acquire);
+    // A full-screen window holds keyboard and pointer: leave it so that the
+    // dialog can be seen and answered, and come back after a Yes.
+    int32_t was_full_screen = full_screen_state.load(std::memory_order_acquire);
+    if (was_full_screen != 0) serve_full_screen(0);
+    platform::Answer answer =
+        platform::message_box(error_report_text(number, line), error_report_caption(number), true);
+    if (answer != platform::Answer::yes) {
+        end_request.store(1, std::memory_order_release);
+        stop_program_thread();
+    }
+    if (was_full_screen != 0) serve_full_screen(was_full_screen);
+    pending_error.store(0, std::memory_order_release);
+}
+
+void end_program() {
+    destination_image = display_page;
+    Image& page = image(display_page);
+    uint16_t rows = uint16_t(page.height / font_height(page.font));
+    set_text_view(page, rows, rows);
+    page.cursor_row = rows;
+    page.cursor_column = 1;
+    page.pending_wrap = 0;
+    print_text(empty_string, true);
+    print_text(string_literal("Press any key to continue"), false);
+    release_temporaries(step_mark, 0);
+
+    // Keys typed before the prompt do not answer it.
+    for (;;) {
+        StrVal* key = inkey();
+        uint32_t length = key->length;
+        free_string(key);
+        if (length == 0) break;
+    }
+    auto_display.store(1, std::memory_order_release);
+    for (;;) {
+        platform::poll_wait(1);
+        if (stop_request.load(std::memory_order_acquire) == 1) stop_program_thread();
+        StrVal* key = inkey();
+        uint32_t length = key->length;
+        free_string(key);
+        if (length != 0) break;
+    }
+    end_request.store(1, std::memory_order_release);
+    stop_program_thread();
+}
+
+void set_window_title(const StrVal* title) {
+    std::string text(reinterpret_cast<const char*>(title->text), title->length);
+    SDL_WM_SetCaption(text.c_str(), text.c_str());
+}
+
+}  // namespace rt

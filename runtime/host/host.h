@@ -1,0 +1,110 @@
+// The runtime host: process entry, the shared control words through which the
+// display, program and timer threads hand over, the statement hook that the game
+// routine runs between its steps, runtime errors, and presentation and timing.
+//
+// The threads hand over through words polled with short sleeps, never locks.
+// Every such word is a std::atomic; the polling design itself is kept.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rt {
+
+struct StrVal;
+
+// ---------------------------------------------------------------- control words
+// 1 = run the statement hook after the step just finished.
+extern std::atomic<int32_t> attention_flag;
+// 1 = run the step just finished once more (set by the statement hook).
+extern std::atomic<int32_t> retry_flag;
+// 1 = the program thread must stop at its next statement hook.
+extern std::atomic<uint8_t> stop_request;
+// 1 = the display thread must leave its loop and shut down.
+extern std::atomic<uint8_t> end_request;
+// bit 0: held by the Pause key; bit 1: held by the tone queue. Any bit holds the
+// program thread in the statement hook.
+extern std::atomic<uint8_t> pause_bits;
+// The pending runtime error (0 = none) and the step number it was reported in.
+extern std::atomic<int32_t> pending_error;
+extern std::atomic<int32_t> error_line;
+// bit value 1: program thread stopped; 2: timer thread ended.
+extern std::atomic<uint32_t> thread_done_bits;
+
+// ------------------------------------------------------- presentation words
+// 1 = the display thread presents on every second cycle; -1 = one update asked
+// for by display_now; 0 = the program thread presents by itself.
+extern std::atomic<int32_t> auto_display;
+// 0 free; 1 the program thread asks the display thread to stop presenting;
+// 2 the display thread has seen it and presents nothing until the word is 0.
+extern std::atomic<int32_t> display_hold;
+// 0 windowed, 1 full-screen in the best listed mode, 2 in the best 4:3 mode.
+extern std::atomic<int32_t> full_screen_state;
+// -1 none, otherwise the wanted full-screen state.
+extern std::atomic<int32_t> full_screen_request;
+// Alt+Enter presses not yet served by the display update.
+extern std::atomic<int32_t> mode_toggle_count;
+// 1 while the display thread runs its loop (select_screen holds it only then).
+extern std::atomic<int32_t> display_thread_running;
+
+// ------------------------------------------------------------ statement hook
+// Run by the game routine after a step when the attention flag is 1.
+void statement_hook(int32_t step_number);
+// Marks the program thread stopped, waits for the stop request and ends the thread.
+[[noreturn]] void stop_program_thread();
+// The orderly end the game uses when the player quits.
+[[noreturn]] void end_program();
+// Window and icon caption.
+void set_window_title(const StrVal* title);
+
+// The process entry: start-up, display loop and shutdown around `game_routine`,
+// which runs on the program thread. Returns only when a thread cannot be created.
+int runtime_main(int argc, char** argv, void (*game_routine)());
+
+// ------------------------------------------------------------ runtime errors
+// Records an ordinary error (the first of a step wins; numbers below 1 become 5)
+// and returns the number in force; critical numbers end the process.
+int32_t raise_error(int32_t number);
+inline bool error_pending() { return pending_error.load(std::memory_order_acquire) != 0; }
+// Shows the pending error, continues (Yes) or ends the program (No).
+void report_error();
+// The critical path of raise_error: message box, then exit code 0.
+[[noreturn]] void critical_error(int32_t number);
+// True for 256, 257, 259, 260 and 502..517.
+bool is_critical_error(int32_t number);
+// The message of an ordinary error number, or "Unprintable error".
+const char* error_message(int32_t number);
+// The texts of a report: "Line:<line>\n<message>\nContinue?" and "Unhandled Error #<n>".
+std::string error_report_text(int32_t number, int32_t line);
+std::string error_report_caption(int32_t number);
+// Message and caption of a critical error.
+std::string critical_error_text(int32_t number);
+std::string critical_error_caption(int32_t number);
+
+// ------------------------------------------------------ presentation and timing
+struct VideoMode {
+    int32_t width = 0, height = 0;
+};
+// Full-screen modes offered by the platform, in its order, read at start-up.
+extern std::vector<VideoMode> full_screen_modes;
+extern bool any_video_size;
+
+// Mode choice for a picture of width x height: indices into `modes`, -1 for none.
+struct ModeChoice {
+    int32_t best = -1;
+    int32_t best_4_3 = -1;
+};
+ModeChoice choose_modes(const std::vector<VideoMode>& modes, int32_t width, int32_t height);
+
+// Presents the display page in the window; returns the auto-display state found
+// at its end before a -1 is cleared.
+int32_t display_update();
+void display_now();
+// option: 0 none given, 1 off, 2 stretched, 3 square pixels.
+void set_full_screen(int32_t option);
+void limit_rate(double rate);
+void sleep_seconds(double seconds);
+
+}  // namespace rt

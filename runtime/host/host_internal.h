@@ -1,0 +1,17 @@
+// Host details shared with its tests.
+#pragma once
+
+#include <string>
+
+namespace rt {
+
+// The program file's folder: everything from the last '\', '/' or ':' removed,
+// a final ':' kept (a drive root stays "C:").
+std::string folder_of(const std::string& path);
+
+// Set at start-up: the program folder (the working directory) and the command
+// line (the arguments after the program name joined with single blanks).
+extern std::string program_folder;
+extern std::string command_line;
+
+}  // namespace rt

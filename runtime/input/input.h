@@ -1,0 +1,48 @@
+// Keyboard input: key codes, translation of SDL key events, the held-key list
+// behind key_down and the typed-key buffer behind inkey.
+//
+// key_press, key_release, release_by_symbol and the translation run on the
+// display thread; key_down and inkey on the program thread.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace rt {
+
+struct StrVal;
+
+// Key codes the game tests.
+constexpr int32_t key_left = 0x4B00;    // 19200
+constexpr int32_t key_right = 0x4D00;   // 19712
+
+// 528 rows of 10: base, scan code, normal, Shift, Ctrl, Alt, keypad digit, 0, 0,
+// keypad digit with Shift.
+extern const std::array<std::array<int32_t, 10>, 528> key_table;
+// Unicode code point of each code page 437 byte.
+extern const std::array<uint16_t, 256> cp437_to_unicode;
+// The code page 437 byte of a code point, or -1.
+int32_t unicode_to_cp437(uint32_t code_point);
+
+void input_init();
+
+// -1 when held, 0 when not (error 5 for a code of 0 or below).
+int32_t key_down(int32_t code);
+// Takes one typed key: a temporary of length 0, 1 or 2.
+StrVal* inkey();
+
+void key_press(int32_t code);
+void key_release(int32_t code);
+void release_by_symbol(int32_t symbol);
+
+// Translation of one SDL key event (symbol, Unicode value).
+void translate_key_down(int32_t symbol, uint32_t unicode);
+void translate_key_up(int32_t symbol);
+// Brings the held lock-key codes in line with the system's toggles and
+// (at start-up) the held modifiers.
+void sync_lock_keys(bool with_modifiers);
+
+// The keyboard data area: head at byte 26, tail at 28, entries at 30..61.
+int32_t typed_key_count();
+
+}  // namespace rt

@@ -1,0 +1,61 @@
+// The platform layer: the few operating-system services the runtime needs
+// besides SDL. Two variants exist, chosen at link time:
+//   platform_linux.cpp   - the real thing (the shipped game);
+//   platform_virtual.cpp - a virtual clock, scripted dialog answers and a frame
+//                          hook, for tests and the replay runner (see virtual.h).
+// Nothing outside this folder knows which operating system it runs on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace rt::platform {
+
+// First call of the process, before SDL starts.
+void init_process();
+
+// Full path of the running program file; empty when it cannot be had.
+std::string program_file_path();
+// Make `folder` the working directory; false when that fails.
+bool set_working_directory(const std::string& folder);
+// Console detach. On Linux the terminal is kept, so stderr stays visible.
+void detach_console();
+
+// Millisecond tick count since the process started (wraps at 2^32).
+uint32_t ticks_ms();
+// A delay the program itself asks for (frame pacing, pauses). 0 only yields.
+// The virtual clock advances by exactly `ms`.
+void sleep_ms(uint32_t ms);
+// A wait for another thread to hand something over (polling loops of the
+// display thread, the statement hook, handshakes). 0 only yields. Never moves
+// the virtual clock, so replays stay deterministic whatever the scheduler does.
+void poll_wait(uint32_t ms);
+
+// Calendar time in whole seconds; false when it is not available.
+bool calendar_seconds(int64_t& seconds);
+// Seconds since local midnight of calendar time `seconds`; false when unknown.
+bool local_seconds_of_day(int64_t seconds, int32_t& seconds_of_day);
+
+// Lock-key toggles and held modifier keys as the system sees them.
+struct KeyState {
+    bool caps_lock = false, num_lock = false, scroll_lock = false;
+    bool left_shift = false, right_shift = false;
+    bool left_ctrl = false, right_ctrl = false;
+    bool left_alt = false, right_alt = false;
+};
+KeyState read_key_state();
+
+// A modal dialog independent of the game window.
+enum class Answer { yes, no, ok };
+// yes_no: buttons Yes and No; otherwise a single OK button.
+Answer message_box(const std::string& text, const std::string& caption, bool yes_no);
+
+// End the calling thread. May return on platforms that cannot do it.
+void exit_thread();
+// End the process now; exit handlers run.
+[[noreturn]] void exit_process(int code);
+
+// Called by the runtime after every presented frame of `display_now`.
+void frame_boundary();
+
+}  // namespace rt::platform

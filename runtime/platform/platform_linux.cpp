@@ -1,0 +1,129 @@
+// The Linux platform layer: program path, working directory, clock, sleeps,
+// key state and thread/process end.
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <pthread.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+#include <vector>
+
+#include "runtime/platform/platform.h"
+
+namespace rt::platform {
+
+namespace {
+
+timespec process_start{};
+
+uint64_t monotonic_ms(const timespec& t) {
+    return uint64_t(t.tv_sec) * 1000u + uint64_t(t.tv_nsec) / 1000000u;
+}
+
+void sleep_for(uint32_t ms) {
+    if (ms == 0) {
+        sched_yield();
+        return;
+    }
+    timespec want{time_t(ms / 1000), long(ms % 1000) * 1000000L};
+    while (nanosleep(&want, &want) == -1 && errno == EINTR) {
+    }
+}
+
+// Scroll Lock has no SDL modifier bit: its keyboard indicator is read from X.
+std::mutex indicator_lock;
+Display* indicator_display = nullptr;
+bool indicator_tried = false;
+Atom scroll_lock_atom = None;
+
+bool scroll_lock_on() {
+    std::lock_guard<std::mutex> guard(indicator_lock);
+    if (!indicator_tried) {
+        indicator_tried = true;
+        if (std::getenv("DISPLAY")) indicator_display = XOpenDisplay(nullptr);
+        if (indicator_display) scroll_lock_atom = XInternAtom(indicator_display, "Scroll Lock", False);
+    }
+    if (!indicator_display || scroll_lock_atom == None) return false;
+    Bool on = False;
+    if (!XkbGetNamedIndicator(indicator_display, scroll_lock_atom, nullptr, &on, nullptr, nullptr))
+        return false;
+    return on == True;
+}
+
+}  // namespace
+
+void init_process() {
+    clock_gettime(CLOCK_MONOTONIC, &process_start);
+    // The display update may run on the program thread while the display thread
+    // takes events, and dialogs open connections of their own: Xlib must lock.
+    XInitThreads();
+}
+
+std::string program_file_path() {
+    std::vector<char> buffer(65536);
+    ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n <= 0) return {};
+    return std::string(buffer.data(), size_t(n));
+}
+
+bool set_working_directory(const std::string& folder) { return chdir(folder.c_str()) == 0; }
+
+void detach_console() {}
+
+uint32_t ticks_ms() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return uint32_t(monotonic_ms(now) - monotonic_ms(process_start));
+}
+
+void sleep_ms(uint32_t ms) { sleep_for(ms); }
+
+void poll_wait(uint32_t ms) { sleep_for(ms); }
+
+bool calendar_seconds(int64_t& seconds) {
+    time_t t = time(nullptr);
+    if (t == time_t(-1)) return false;
+    seconds = int64_t(t);
+    return true;
+}
+
+bool local_seconds_of_day(int64_t seconds, int32_t& seconds_of_day) {
+    time_t t = time_t(seconds);
+    tm local{};
+    if (!localtime_r(&t, &local)) return false;
+    seconds_of_day = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+    return true;
+}
+
+KeyState read_key_state() {
+    KeyState k;
+    SDLMod mod = SDL_GetModState();
+    k.caps_lock = (mod & KMOD_CAPS) != 0;
+    k.num_lock = (mod & KMOD_NUM) != 0;
+    k.left_shift = (mod & KMOD_LSHIFT) != 0;
+    k.right_shift = (mod & KMOD_RSHIFT) != 0;
+    k.left_ctrl = (mod & KMOD_LCTRL) != 0;
+    k.right_ctrl = (mod & KMOD_RCTRL) != 0;
+    k.left_alt = (mod & KMOD_LALT) != 0;
+    k.right_alt = (mod & KMOD_RALT) != 0;
+    k.scroll_lock = scroll_lock_on();
+    return k;
+}
+
+void exit_thread() { pthread_exit(nullptr); }
+
+void exit_process(int code) {
+    std::fflush(nullptr);
+    std::exit(code);
+}
+
+void frame_boundary() {}
+
+}  // namespace rt::platform

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Sets the project up on Debian 12 and then plays or tests it:
+#   ./setup.sh play   install what is missing, build, start the game
+#   ./setup.sh test   install what is missing (test tools too), build, run every test
+# Run it as root or as a user with sudo rights.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$here/build"
+what="${1:-play}"
+
+build_packages=(build-essential cmake pkg-config
+  libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev libx11-dev
+  libgif-dev libsndfile1-dev libvorbis-dev libpng-dev)
+test_packages=(libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick sox)
+
+case "$what" in
+  play) packages=("${build_packages[@]}") ;;
+  test) packages=("${build_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 play|test" >&2; exit 2 ;;
+esac
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  as_root apt-get update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+jobs="$(nproc 2>/dev/null || echo 2)"
+if [ "$what" = play ]; then
+  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSUPERVIVEDAS_TESTS=OFF
+  cmake --build "$build" -j "$jobs"
+  exec "$build/game/supervivedas"
+else
+  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUPERVIVEDAS_TESTS=ON
+  cmake --build "$build" -j "$jobs"
+  ctest --test-dir "$build" --output-on-failure -j "$jobs"
+fi
