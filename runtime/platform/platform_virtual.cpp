@@ -140,6 +140,8 @@ KeyState read_key_state() {
 Answer message_box(const std::string& text, const std::string& caption, bool yes_no) {
     std::lock_guard<std::mutex> guard(state_lock);
     shown.push_back({text, caption, yes_no});
+    // Also on stderr, so that a test watching a child process can read it.
+    std::fprintf(stderr, "[box] %s\n%s\n", caption.c_str(), text.c_str());
     if (!yes_no) return Answer::ok;
     if (answers.empty()) return fallback;
     Answer a = answers.front();

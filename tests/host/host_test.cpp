@@ -1,0 +1,160 @@
+// The host driven as the game drives it: a routine runs behind the statement hook
+// on the program thread, the display thread presents and takes events, and the
+// process ends through the orderly shutdown. Each case runs in a child process.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "runtime/graphics/graphics.h"
+#include "runtime/host/host.h"
+#include "runtime/host/host_internal.h"
+#include "runtime/host/step.h"
+#include "runtime/input/input.h"
+#include "runtime/platform/platform.h"
+#include "runtime/platform/virtual.h"
+#include "runtime/text/text.h"
+
+namespace {
+
+using ::testing::ExitedWithCode;
+
+char program_name[] = "host_tests";
+char* program_argv[] = {program_name, nullptr};
+
+[[noreturn]] void run(void (*routine)()) {
+    rt::runtime_main(1, program_argv, routine);
+    std::_Exit(99);  // only reached when a thread cannot be created
+}
+
+// Keeps the program thread busy with steps until something ends the process.
+[[noreturn]] void idle_steps() {
+    for (;;) rt::step(900, [] { rt::platform::sleep_ms(1); });
+}
+
+TEST(HostFolder, ProgramFolderRule) {
+    EXPECT_EQ(rt::folder_of("/usr/games/supervivedas"), "/usr/games");
+    EXPECT_EQ(rt::folder_of("C:\\games\\sv.exe"), "C:\\games");
+    EXPECT_EQ(rt::folder_of("C:sv.exe"), "C:");
+    EXPECT_EQ(rt::folder_of("/sv"), "");
+    EXPECT_EQ(rt::folder_of("sv"), "");
+}
+
+class HostDeathTest : public ::testing::Test {
+protected:
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+TEST_F(HostDeathTest, ErrorReportNamesTheStepAndYesGoesOnWithTheNextStep) {
+    EXPECT_EXIT(
+        {
+            rt::virtual_platform::push_answer(rt::platform::Answer::yes);
+            run([] {
+                rt::step(7, [] { rt::raise_error(5); });
+                rt::step(8, [] { std::fprintf(stderr, "reached step 8\n"); });
+                rt::step(9, [] {
+                    rt::end_request.store(1);
+                    rt::stop_program_thread();
+                });
+            });
+        },
+        ExitedWithCode(0), "\\[box\\] Unhandled Error #5\nLine:7\nIllegal function call\nContinue\\?\n(.|\n)*reached step 8");
+}
+
+TEST_F(HostDeathTest, NoEndsTheProgramWithExitCodeZero) {
+    EXPECT_EXIT(
+        {
+            rt::virtual_platform::push_answer(rt::platform::Answer::no);
+            run([] {
+                rt::step(7, [] { rt::raise_error(9); });
+                rt::step(8, [] { std::_Exit(3); });  // must never run
+                idle_steps();
+            });
+        },
+        ExitedWithCode(0), "Unhandled Error #9\nLine:7\nSubscript out of range");
+}
+
+TEST_F(HostDeathTest, TwoErrorsInOneStepReportOnlyTheFirst) {
+    EXPECT_EXIT(
+        {
+            run([] {
+                rt::step(12, [] {
+                    rt::raise_error(9);
+                    rt::raise_error(5);
+                });
+                idle_steps();
+            });
+        },
+        ExitedWithCode(0), "Unhandled Error #9\nLine:12\nSubscript out of range");
+}
+
+TEST_F(HostDeathTest, WindowCloseEndsTheProcessAtTheNextStep) {
+    EXPECT_EXIT(
+        {
+            run([] {
+                SDL_Event quit{};
+                quit.type = SDL_QUIT;
+                SDL_PushEvent(&quit);
+                idle_steps();
+            });
+        },
+        ExitedWithCode(0), "");
+}
+
+TEST_F(HostDeathTest, EndRequestFromAnotherThreadEndsTheProcess) {
+    EXPECT_EXIT(
+        {
+            run([] {
+                std::thread([] {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                    rt::end_request.store(1);
+                }).detach();
+                idle_steps();
+            });
+        },
+        ExitedWithCode(0), "");
+}
+
+TEST_F(HostDeathTest, SdlStartFailurePrintsItsLineAndExitsWith100) {
+    EXPECT_EXIT(
+        {
+            setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+            run([] {});
+        },
+        ExitedWithCode(100), "Unable to init SDL: ");
+}
+
+TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
+    EXPECT_EXIT(
+        {
+            run([] {
+                int32_t page = 0;
+                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
+                rt::step(2, [&] { rt::select_screen(page); });
+                rt::step(3, [] { rt::display_now(); });
+                std::thread([] {
+                    // The prompt is drawn in the foreground colour on row 37.
+                    rt::Image& img = rt::image(rt::display_page);
+                    for (int tries = 0; tries < 2000; ++tries) {
+                        int lit = 0;
+                        for (int y = 576; y < 592; ++y)
+                            for (int x = 0; x < 200; ++x) lit += img.pixels[y * 800 + x] == 15;
+                        if (lit > 50) {
+                            std::fprintf(stderr, "prompt drawn\n");
+                            rt::key_press(32);
+                            return;
+                        }
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    }
+                }).detach();
+                rt::step(4, [] { rt::end_program(); });
+            });
+        },
+        ExitedWithCode(0), "prompt drawn");
+}
+
+}  // namespace
