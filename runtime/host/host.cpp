@@ -257,7 +257,8 @@ void report_error() {
 void end_program() {
     destination_image = display_page;
     Image& page = image(display_page);
-    uint16_t rows = uint16_t(page.height / font_height(page.font));
+    // A text screen counts its height in cells already.
+    uint16_t rows = page.text_screen ? page.height : uint16_t(page.height / font_height(page.font));
     set_text_view(page, rows, rows);
     page.cursor_row = rows;
     page.cursor_column = 1;

@@ -16,7 +16,8 @@ void fonts_init();
 // 8x16 glyph n starts at byte 128 * n, 8x8 glyph n at byte 64 * n.
 const uint8_t* font_8x16();
 const uint8_t* font_8x8();
-// Glyph rows of a font number (8, 14 or 16) and the start of glyph `code`.
+// Glyph rows of a font number (8, 14 or 16; any other number counts as 16) and
+// the start of glyph `code` in the working tables.
 int32_t font_height(int32_t font);
 const uint8_t* glyph(int32_t font, uint8_t code);
 
@@ -30,12 +31,14 @@ void locate(int32_t row, int32_t column, int32_t visibility, int32_t cursor_star
             int32_t cursor_end, uint32_t presence);
 void fit_text(const StrVal* s);
 void print_text(const StrVal* s, bool new_line);
-// New line on the destination image: next row, column 1, scrolling at the bottom row.
+// New line on an image: next row, column 1, scrolling at the bottom row; ends a
+// pending wrap.
 void new_line(Image& img);
 // mode 1 fill background, 2 keep background, 3 only background.
 void set_print_mode(int32_t mode, int32_t handle, bool handle_given);
 
-// Restricts the text view of an image to rows top..bottom.
+// Restricts the text view of an image to rows top..bottom (at most its last row,
+// else error 5) and puts the cursor at column 1 of the top row.
 void set_text_view(Image& img, uint16_t top, uint16_t bottom);
 
 }  // namespace rt
