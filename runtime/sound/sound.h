@@ -9,10 +9,12 @@ namespace rt {
 
 struct StrVal;
 
-// Opens the mixer once per process (every sound operation runs it first).
+// Opens the mixer once per process (every sound operation runs it first). When
+// no audio device can be opened the process ends with status 10001.
 void open_audio();
 
-// words may be null (none given). Returns a handle, 0 on failure.
+// words: comma-separated SYNC, VOL, PAUSE, LEN, SETPOS; may be null (none given).
+// Returns a handle, 0 on failure.
 int32_t sound_open(const StrVal* name, const StrVal* words);
 void sound_play(int32_t handle);
 void sound_loop(int32_t handle);

@@ -1,0 +1,94 @@
+// The sound subsystem's own records: the slot table, the music slot and the
+// handle counter. Shared by the sources of runtime/sound and by its tests.
+#pragma once
+
+#include <SDL_mixer.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+namespace rt::sound {
+
+constexpr int32_t slot_count = 256;  // one mixer channel per slot
+
+// Capability bits.
+constexpr uint8_t cap_chunk = 1;
+constexpr uint8_t cap_vol = 2;
+constexpr uint8_t cap_pause = 4;
+constexpr uint8_t cap_len = 8;
+constexpr uint8_t cap_setpos = 16;
+
+struct Slot {
+    int32_t handle = 0;  // 0 = free
+    Mix_Chunk* chunk = nullptr;  // may be shared with copies
+    uint8_t closed = 0;
+    uint8_t playing = 0;
+    uint8_t paused = 0;
+    float volume = 1;
+    float balance = 1;
+    float x = 0, y = 0, z = 0;
+    uint32_t start_time = 0;
+    uint32_t pause_time = 0;
+    uint8_t looping = 0;
+    int64_t play_limit = 0;  // milliseconds, 0 = none
+    float length = 0;        // seconds
+    uint8_t capabilities = 0;
+};
+
+// The display thread reads the atomic words to enforce the play limit.
+struct Music {
+    Mix_Music* music = nullptr;
+    std::atomic<bool> open{false};
+    bool closed = false;
+    std::atomic<bool> playing{false};
+    std::atomic<bool> paused{false};
+    std::atomic<bool> looping{false};
+    float volume = 1;
+    float distance_factor = 1;
+    double start_position = 0;  // seconds, applied at the next start
+    std::atomic<int64_t> play_limit{0};
+    double length = -1;
+    uint8_t capabilities = 0;
+    std::atomic<uint32_t> start_time{0};
+    std::atomic<uint32_t> pause_time{0};
+};
+
+// A generated tone kept while it may still be sounding.
+struct Tone {
+    Mix_Chunk* chunk = nullptr;
+    int32_t channel = -1;
+    double frequency = 0, seconds = 0;
+};
+
+struct State {
+    std::atomic<bool> audio_open{false};
+    std::array<Slot, slot_count> slots{};
+    Music music;
+    int32_t next_handle = 2;
+    // The silent chunk registered at start; its channel carries the tones.
+    int32_t tone_handle = 0;
+    Tone tone;
+};
+
+extern State state;
+
+// Slot index of an in-use handle, -1 when none.
+int32_t find_slot(int32_t handle);
+// Index of the first free slot, -1 when all are in use.
+int32_t first_free_slot();
+// Takes the first free slot for `chunk` and returns its handle; 0 when none is free.
+int32_t register_chunk(Mix_Chunk* chunk, uint8_t capabilities);
+
+// Mixer position setting of a sound at (x, y, z) relative to the listener.
+struct Placement {
+    int16_t angle;     // degrees 0..359
+    uint8_t distance;  // 0..255
+};
+// Registers the silent buffer as a chunk sound and makes it the tone channel;
+// returns its slot index, -1 when no slot is free.
+int32_t register_tone_slot();
+
+Placement placement(float x, float y, float z);
+
+}  // namespace rt::sound
