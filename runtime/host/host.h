@@ -58,6 +58,8 @@ void statement_hook(int32_t step_number);
 [[noreturn]] void end_program();
 // Window and icon caption.
 void set_window_title(const StrVal* title);
+// randomize without a seed: asks for one on the screen and reads it from the keyboard.
+void randomize_prompt();
 
 // The process entry: start-up, display loop and shutdown around `game_routine`,
 // which runs on the program thread. Returns only when a thread cannot be created.

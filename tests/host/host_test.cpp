@@ -157,4 +157,29 @@ TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
         ExitedWithCode(0), "prompt drawn");
 }
 
+TEST_F(HostDeathTest, RandomizeWithoutASeedReadsItFromTheKeyboard) {
+    EXPECT_EXIT(
+        {
+            run([] {
+                int32_t page = 0;
+                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
+                rt::step(2, [&] { rt::select_screen(page); });
+                std::thread([] {
+                    // Out of range first: asked again; then -5.
+                    for (int32_t code : std::initializer_list<int32_t>{'4', '0', '0', '0', '0', 13, '-', '5', 13}) {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                        rt::key_press(code);
+                        rt::key_release(code);
+                    }
+                }).detach();
+                rt::random_state = 0x123456;
+                rt::step(3, [] { rt::randomize_prompt(); });
+                std::fprintf(stderr, "state %06X\n", unsigned(rt::random_state));
+                rt::end_request.store(1);
+                rt::stop_program_thread();
+            });
+        },
+        ExitedWithCode(0), "state FFFB56");
+}
+
 }  // namespace
