@@ -30,9 +30,13 @@ void input_init();
 int32_t key_down(int32_t code);
 // Takes one typed key: a temporary of length 0, 1 or 2.
 StrVal* inkey();
+// Takes the oldest entry of the typed-key buffer; false when it is empty.
+bool take_typed_key(uint8_t& character, uint8_t& scan);
 
+// A key goes down or up by its key code (display thread).
 void key_press(int32_t code);
 void key_release(int32_t code);
+// Releases every held code that the key with this SDL symbol produced.
 void release_by_symbol(int32_t symbol);
 
 // Translation of one SDL key event (symbol, Unicode value).
@@ -42,7 +46,7 @@ void translate_key_up(int32_t symbol);
 // (at start-up) the held modifiers.
 void sync_lock_keys(bool with_modifiers);
 
-// The keyboard data area: head at byte 26, tail at 28, entries at 30..61.
+// Entries waiting in the typed-key buffer (0..15).
 int32_t typed_key_count();
 
 }  // namespace rt

@@ -1,0 +1,142 @@
+// Keys that reach the host: SDL key events pushed into the running program are
+// taken by the display thread, and Pause, Break and Alt+Enter act on the game
+// routine and the display. Each case runs in a child process.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "runtime/graphics/graphics.h"
+#include "runtime/host/host.h"
+#include "runtime/host/step.h"
+#include "runtime/input/input.h"
+#include "runtime/platform/platform.h"
+
+namespace {
+
+using ::testing::ExitedWithCode;
+using namespace std::chrono_literals;
+
+char program_name[] = "input_host_tests";
+char* program_argv[] = {program_name, nullptr};
+
+[[noreturn]] void run(void (*routine)()) {
+    rt::runtime_main(1, program_argv, routine);
+    std::_Exit(99);
+}
+
+void push_key(bool down, SDLKey symbol, Uint16 unicode = 0) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = symbol;
+    e.key.keysym.unicode = unicode;
+    SDL_PushEvent(&e);
+}
+
+// Waits up to two seconds for `done`.
+template <class Condition>
+bool eventually(Condition done) {
+    for (int i = 0; i < 400; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(5ms);
+    }
+    return done();
+}
+
+// A failing case ends with this code instead of hanging.
+void watchdog() {
+    std::thread([] {
+        std::this_thread::sleep_for(10s);
+        std::fprintf(stderr, "watchdog\n");
+        std::_Exit(7);
+    }).detach();
+}
+
+std::atomic<int64_t> steps_run{0};
+
+[[noreturn]] void counting_steps() {
+    for (;;) rt::step(900, [] {
+            steps_run.fetch_add(1);
+            rt::platform::sleep_ms(1);
+        });
+}
+
+class InputHostDeathTest : public ::testing::Test {
+protected:
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+TEST_F(InputHostDeathTest, PauseHoldsTheGameUntilAnotherKey) {
+    EXPECT_EXIT(
+        {
+            watchdog();
+            run([] {
+                std::thread([] {
+                    push_key(true, SDLK_PAUSE);
+                    push_key(false, SDLK_PAUSE);
+                    if (!eventually([] { return rt::pause_bits.load() == 1; })) std::_Exit(3);
+                    std::this_thread::sleep_for(50ms);  // the step in progress ends
+                    const int64_t held_at = steps_run.load();
+                    std::this_thread::sleep_for(300ms);
+                    if (steps_run.load() != held_at) std::_Exit(4);
+                    std::fprintf(stderr, "held\n");
+
+                    push_key(true, SDLK_x, 'x');
+                    if (!eventually([&] { return steps_run.load() > held_at + 20; })) std::_Exit(5);
+                    std::fprintf(stderr, "resumed, held %d, typed %d\n", -rt::key_down('x'),
+                                 rt::typed_key_count());
+                    rt::end_request.store(1);
+                }).detach();
+                counting_steps();
+            });
+        },
+        ExitedWithCode(0), "held\nresumed, held 1, typed 0\n");
+}
+
+TEST_F(InputHostDeathTest, BreakEndsTheProcessWithExitCodeZero) {
+    EXPECT_EXIT(
+        {
+            watchdog();
+            run([] {
+                push_key(true, SDLK_BREAK);
+                counting_steps();
+            });
+        },
+        ExitedWithCode(0), "");
+}
+
+TEST_F(InputHostDeathTest, AltEnterReachesTheDisplayUpdate) {
+    EXPECT_EXIT(
+        {
+            watchdog();
+            run([] {
+                int32_t page = 0;
+                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
+                rt::step(2, [&] { rt::select_screen(page); });
+                // From now on only this thread runs the display update.
+                rt::step(3, [] { rt::display_now(); });
+                push_key(true, SDLK_LALT);
+                push_key(true, SDLK_RETURN, 13);
+                rt::step(4, [] {
+                    if (!eventually([] { return rt::mode_toggle_count.load() == 1; })) std::_Exit(3);
+                    std::fprintf(stderr, "counted %d typed %d\n", rt::mode_toggle_count.load(),
+                                 rt::typed_key_count());
+                });
+                rt::step(5, [] { rt::display_now(); });
+                rt::step(6, [] {
+                    std::fprintf(stderr, "served %d\n", rt::mode_toggle_count.load());
+                    rt::end_request.store(1);
+                });
+                counting_steps();
+            });
+        },
+        ExitedWithCode(0), "counted 1 typed 0\nserved 0\n");
+}
+
+}  // namespace
