@@ -57,6 +57,9 @@ void* static_alloc(size_t bytes);
 
 // A non-temporary game string variable of length 0.
 StrVal* new_string_variable();
+// A fixed-length value of `length` spaces, its text in the static block:
+// assignment pads or truncates instead of changing its length.
+StrVal* new_fixed_string(uint32_t length);
 
 // ------------------------------------------------------------ numbers
 // The text of a single-precision number as the game prints it (" 1", "-.5", " 1E+07").
