@@ -114,18 +114,33 @@ void draw_glyph(Image& img, uint8_t code) {
         }
 }
 
-void print_bytes(Image& img, const uint8_t* bytes, uint32_t length, bool line_end);
-
-// A space, repeated until the cursor lands on a column of the form 8k + 1.
-void tab(Image& img) {
-    static const uint8_t space = ' ';
+// Draws a glyph at the cursor and moves one column on. Past the last full cell
+// the cursor goes to the next line when more output follows; otherwise it stays
+// in the last column with a wrap pending. True when it went to a new line.
+bool put_character(Image& img, uint8_t code, bool more_follows) {
     const Grid g = grid_of(img);
-    int32_t before;
-    do {
-        before = img.cursor_column;
-        print_bytes(img, &space, 1, false);
-        // A page narrower than 8 columns has no such column to reach.
-    } while (before % 8 != 0 && g.columns >= 8);
+    draw_glyph(img, code);
+    ++img.cursor_column;
+    if (int64_t(g.cell_width) * (img.cursor_column - 1) <= int64_t(img.width) - g.cell_width) return false;
+    if (more_follows) {
+        new_line(img);
+        return true;
+    }
+    img.cursor_column = uint16_t(last_column(g));
+    img.pending_wrap = 1;
+    return false;
+}
+
+// Spaces until the cursor lands on a column of the form 8k + 1; each space
+// wraps like any character. True when the last space went to a new line.
+bool tab(Image& img, bool more_follows) {
+    // A page narrower than 8 columns has no such column to reach.
+    const bool has_stops = grid_of(img).columns >= 8;
+    for (;;) {
+        const bool again = has_stops && img.cursor_column % 8 != 0;
+        const bool wrapped = put_character(img, ' ', more_follows || again);
+        if (!again) return wrapped;
+    }
 }
 
 void cursor_right(Image& img) {
@@ -160,7 +175,7 @@ void print_bytes(Image& img, const uint8_t* bytes, uint32_t length, bool line_en
             img.pending_wrap = 0;
         }
     }
-    const Grid g = grid_of(img);
+    // Whether the last byte was a character whose wrap already ended the line.
     bool wrapped_at_end = false;
     for (uint32_t i = 0; i < length && !error_pending(); ++i) {
         const uint8_t b = bytes[i];
@@ -171,7 +186,7 @@ void print_bytes(Image& img, const uint8_t* bytes, uint32_t length, bool line_en
                 play_tone(783.99, 0.2);
                 platform::sleep_ms(250);
                 break;
-            case 9: tab(img); break;
+            case 9: wrapped_at_end = tab(img, more || line_end) && !more; break;
             case 10:
             case 13: new_line(img); break;
             case 11:
@@ -187,18 +202,7 @@ void print_bytes(Image& img, const uint8_t* bytes, uint32_t length, bool line_en
             case 31:
                 if (img.top_row <= img.cursor_row && img.cursor_row < img.bottom_row) ++img.cursor_row;
                 break;
-            default:
-                draw_glyph(img, b);
-                ++img.cursor_column;
-                if (int64_t(g.cell_width) * (img.cursor_column - 1) > int64_t(img.width) - g.cell_width) {
-                    if (line_end || more) {
-                        new_line(img);
-                        wrapped_at_end = !more;
-                    } else {
-                        img.cursor_column = uint16_t(last_column(g));
-                        img.pending_wrap = 1;
-                    }
-                }
+            default: wrapped_at_end = put_character(img, b, more || line_end) && !more;
         }
     }
     if (line_end && !wrapped_at_end && !error_pending()) new_line(img);

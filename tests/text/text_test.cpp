@@ -289,6 +289,32 @@ TEST_F(TextPage, TabMovesToTheNextColumnOfTheFormEightKPlusOne) {
     EXPECT_TRUE(cell_shows(4, 9, 'B', 15, 0));
 }
 
+// On a page of 80 columns a tab can fill the line: its last space wraps like a
+// character, so what follows starts the next row.
+TEST_F(TextPage, TabThatFillsTheLineWrapsLikeACharacter) {
+    const int32_t narrow = rt::new_image(640, 480, 256, true);
+    rt::set_dest(narrow);
+    page = &rt::image(-narrow);
+    fill(77);
+    cursor_at(3, 73);
+    print("\tX", false);
+    EXPECT_TRUE(cell_shows(3, 80, ' ', 0, 0));
+    EXPECT_TRUE(cell_shows(4, 1, 'X', 15, 0));
+    expect_cursor(4, 2, false);
+
+    cursor_at(6, 75);
+    print("\t", false);  // the last byte: the wrap waits
+    expect_cursor(6, 80, true);
+    print("", true);
+    expect_cursor(7, 1, false);
+    cursor_at(8, 75);
+    print("\t", true);  // one new line, not two
+    expect_cursor(9, 1, false);
+
+    rt::set_dest(handle);
+    rt::free_image(-narrow);
+}
+
 TEST_F(TextPage, CursorControlBytesMoveWithinTheViewAndDrawNothing) {
     fill(77);
     const struct {
