@@ -129,17 +129,18 @@ void read_data_string(const uint8_t* data, int32_t& position, int32_t length, St
     while (position < length) {
         const uint8_t c = data[position++];
         if (c == ',' && state != quoted) break;
-        if (state == after_quote) {  // only a comma may follow a closing quote
+        if (state == after_quote) {
+            // Only a comma may follow a closing quote; the rest of the item is
+            // passed over, so the next read starts after its comma.
             raise_error(4);
             item.clear();
-            break;
-        }
-        if (c == '"' && state == unquoted && item.empty())
+        } else if (c == '"' && state == unquoted && item.empty()) {
             state = quoted;
-        else if (c == '"' && state == quoted)
+        } else if (c == '"' && state == quoted) {
             state = after_quote;
-        else
+        } else {
             item.push_back(char(c));
+        }
     }
     string_assign(destination, text_value(item.data(), item.size()));
 }

@@ -253,14 +253,15 @@ void grow_into(StrVal* destination, const StrVal* source) {
         }
         return;
     }
-    // The destination is the newest live value: grow it up to the arena's end.
+    // The destination is the newest live value: it becomes the list's last
+    // entry and grows up to the arena's end, or moves to the top if it cannot.
+    s.arena_length = at + 1;
     if (offset_of(destination) + length > s.arena_size) {
         append_copy(destination, source);
         return;
     }
     copy_bytes(destination->text, source->text, length);
     destination->length = length;
-    s.arena_length = at + 1;
     s.arena_top = offset_of(destination) + length;
 }
 

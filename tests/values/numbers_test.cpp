@@ -243,10 +243,15 @@ TEST_F(DataList, QuotesEmptyItemsAndTheEnd) {
     EXPECT_EQ(read("\"OPEN,TO THE END", position), "OPEN,TO THE END");
     EXPECT_FALSE(rt::error_pending());
 
+    // Anything after a closing quote empties the item, which still ends at its
+    // comma: after the report the next read takes the next item.
     position = 0;
-    EXPECT_EQ(read("\"USA\"X,NEXT", position), "");
+    EXPECT_EQ(read("\"USA\"X Y\",NEXT", position), "");
     EXPECT_EQ(rt::pending_error.load(), 4);
+    EXPECT_EQ(position, 10);
     clear_error();
+    EXPECT_EQ(read("\"USA\"X Y\",NEXT", position), "NEXT");
+    EXPECT_FALSE(rt::error_pending());
 
     position = -1;
     EXPECT_EQ(read("FRANCE,", position), "");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,25 @@ TEST_F(StringValues, GrowingInPlaceAndReappending) {
     rt::free_string(last);
     EXPECT_EQ(rt::string_store_state().arena_top, start.arena_top);
     EXPECT_EQ(rt::string_store_state().arena_list_length, start.arena_list_length);
+
+    // A variable that took over an older temporary is the newest live value, with
+    // its own old entry left empty after it. When it cannot grow up to the arena's
+    // end it moves to the top and takes the entry right after its old one.
+    const rt::StringStoreState now = rt::string_store_state();
+    rt::StrVal* filler = rt::new_string(uint32_t(now.arena_size - now.arena_top - 100), false);
+    rt::StrVal* temporary = rt::new_string(3, true);
+    std::memcpy(temporary->text, "KEY", 3);
+    rt::StrVal* key = rt::new_string_variable();
+    rt::free_string(filler);  // the hole lets compaction make room without growing
+    rt::string_assign(key, temporary);
+    ASSERT_EQ(text_of(key), "KEY");
+    ASSERT_EQ(rt::string_store_state().arena_list_length, now.arena_list_length + 3);
+    const std::string longer(100, 'k');
+    rt::string_assign(key, rt::string_literal(longer.c_str()));
+    EXPECT_EQ(text_of(key), longer);
+    EXPECT_EQ(rt::string_store_state().arena_list_length, now.arena_list_length + 3);
+    EXPECT_EQ(rt::string_store_state().arena_size, now.arena_size);
+    rt::free_string(key);
 }
 
 // Growing a value when the arena is full: compaction slides the source down and
