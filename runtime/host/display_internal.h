@@ -1,0 +1,39 @@
+// Internals of the display update shared with its tests and benchmark: the
+// pixel loops that turn a page into 32-bit video words, and a way to forget the
+// video state.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct SDL_Surface;
+
+namespace rt {
+
+// Where a picture goes: 32-bit words, `stride` words from one row to the next.
+struct PixelTarget {
+    uint32_t* pixels = nullptr;
+    size_t stride = 0;
+    int32_t width = 0, height = 0;
+};
+
+// Converts a palette picture (one byte per pixel, `src_stride` bytes per row)
+// into `dst`, starting at `dst_row0`: every pixel becomes palette[index], written
+// `factor_x` times across and repeated on `factor_y` lines (factors 1 or 2).
+void convert_palette_rows(const uint8_t* src, size_t src_stride, int32_t width, int32_t height,
+                          const uint32_t* palette, uint32_t* dst_row0, size_t dst_stride,
+                          int32_t factor_x, int32_t factor_y);
+
+// The same for a 32-bit picture: rows copied as they are.
+void copy_rgb_rows(const uint32_t* src, size_t src_stride, int32_t width, int32_t height,
+                   uint32_t* dst_row0, size_t dst_stride, int32_t factor_x, int32_t factor_y);
+
+// Copies a side buffer of 0xAARRGGBB words (surface size, tightly packed) into a
+// locked 32-bit surface whose channel masks are not the usual ones.
+void copy_side_buffer(const uint32_t* side, SDL_Surface* surface);
+
+// Forgets the video state, the frame cache and the rate limiter's mark: the next
+// display update sets the video mode anew and redraws everything.
+void display_forget();
+
+}  // namespace rt

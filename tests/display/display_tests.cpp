@@ -1,0 +1,408 @@
+// Presentation and timing on SDL's dummy video driver and the virtual clock.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "runtime/graphics/graphics.h"
+#include "runtime/host/display_internal.h"
+#include "runtime/host/host.h"
+#include "runtime/platform/virtual.h"
+#include "runtime/text/text.h"
+
+namespace {
+
+using rt::VideoMode;
+namespace vp = rt::virtual_platform;
+
+class DisplayTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        rt::images_init();
+        rt::fonts_init();
+    }
+    void SetUp() override {
+        rt::pending_error.store(0);
+        rt::auto_display.store(1);
+        rt::display_hold.store(0);
+        rt::full_screen_state.store(0);
+        rt::full_screen_request.store(-1);
+        rt::mode_toggle_count.store(0);
+        rt::display_thread_running.store(0);
+        rt::full_screen_modes.clear();
+        rt::any_video_size = false;
+        rt::display_forget();
+        vp::set_frame_hook(nullptr);
+    }
+
+    // A 256-colour page made the screen, with a pattern of every index.
+    static rt::Image& page(int32_t width, int32_t height) {
+        int32_t handle = rt::new_image(width, height, 256, true);
+        EXPECT_LE(handle, -2);
+        rt::select_screen(handle);
+        rt::Image& img = rt::image(-handle);
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x) img.pixels[y * width + x] = uint8_t(x * 7 + y * 3);
+        return img;
+    }
+    static SDL_Surface* surface() { return SDL_GetVideoSurface(); }
+    static uint32_t shown(int32_t x, int32_t y) {
+        SDL_Surface* s = surface();
+        return static_cast<uint32_t*>(s->pixels)[y * (s->pitch / 4) + x] & 0xFFFFFFu;
+    }
+    static void poke(int32_t x, int32_t y, uint32_t v) {
+        SDL_Surface* s = surface();
+        static_cast<uint32_t*>(s->pixels)[y * (s->pitch / 4) + x] = v;
+    }
+    static uint32_t colour(const rt::Image& img, int32_t x, int32_t y) {
+        return img.palette[img.pixels[y * img.width + x]] & 0xFFFFFFu;
+    }
+};
+
+// ------------------------------------------------------------ mode choice
+
+TEST(ModeChoice, SmallestExcessWithTiesToTheLaterMode) {
+    std::vector<VideoMode> modes{{1024, 768}, {700, 600}, {800, 500}, {640, 480}};
+    auto c = rt::choose_modes(modes, 640, 480);
+    EXPECT_EQ(c.best, 3);  // excess 0
+    c = rt::choose_modes(modes, 650, 480);
+    EXPECT_EQ(c.best, 2);  // 700x600 and 800x500 both exceed by 170: the later one
+    EXPECT_EQ(c.best_4_3, 0);
+
+    std::vector<VideoMode> twins{{1024, 768}, {1000, 600}, {1024, 768}};
+    c = rt::choose_modes(twins, 800, 600);
+    EXPECT_EQ(c.best, 1);
+    EXPECT_EQ(c.best_4_3, 2);
+}
+
+TEST(ModeChoice, NarrowModesAndModesTooSmallAreSkipped) {
+    std::vector<VideoMode> modes{{600, 400}, {640, 400}, {640, 480}, {800, 600}};
+    auto c = rt::choose_modes(modes, 320, 200);  // doubled to 640x400
+    EXPECT_EQ(c.best, 1);
+    EXPECT_EQ(c.best_4_3, 2);
+    EXPECT_EQ(rt::choose_modes(modes, 512, 384).best, -1);  // doubled: 1024x768
+    EXPECT_EQ(rt::choose_modes(modes, 513, 384).best, 1);   // too wide to double
+    c = rt::choose_modes(modes, 1024, 768);
+    EXPECT_EQ(c.best, -1);
+    EXPECT_EQ(c.best_4_3, -1);
+    EXPECT_EQ(rt::choose_modes({}, 800, 600).best, -1);
+}
+
+// ------------------------------------------------------------ layout and conversion
+
+TEST_F(DisplayTest, WindowedPageIsConvertedPixelForPixel) {
+    rt::Image& img = page(803, 7);  // a width that is not a multiple of eight
+    img.palette[9] = 0xFF123456;
+    img.pixels[802] = 9;
+    rt::display_update();
+    ASSERT_NE(surface(), nullptr);
+    ASSERT_EQ(surface()->w, 803);
+    ASSERT_EQ(surface()->h, 7);
+    EXPECT_EQ(shown(802, 0), 0x123456u);
+    for (int32_t y = 0; y < 7; ++y)
+        for (int32_t x = 0; x < 803; ++x) ASSERT_EQ(shown(x, y), colour(img, x, y)) << x << "," << y;
+}
+
+TEST_F(DisplayTest, SmallPageIsDoubledAndCentredInFullScreen) {
+    rt::full_screen_modes = {{1024, 768}, {640, 480}};
+    rt::Image& img = page(320, 200);
+    rt::set_full_screen(0);
+    EXPECT_EQ(rt::full_screen_state.load(), 1);
+    ASSERT_EQ(surface()->w, 640);
+    ASSERT_EQ(surface()->h, 480);
+    EXPECT_EQ(shown(0, 39), 0u);
+    EXPECT_EQ(shown(639, 440), 0u);
+    for (int32_t y = 0; y < 200; ++y)
+        for (int32_t x = 0; x < 320; ++x) {
+            uint32_t c = colour(img, x, y);
+            ASSERT_EQ(shown(2 * x, 40 + 2 * y), c);
+            ASSERT_EQ(shown(2 * x + 1, 40 + 2 * y + 1), c);
+        }
+    // The same page in a window is not doubled.
+    rt::set_full_screen(1);
+    EXPECT_EQ(rt::full_screen_state.load(), 0);
+    EXPECT_EQ(surface()->w, 320);
+    EXPECT_EQ(shown(1, 0), colour(img, 1, 0));
+}
+
+TEST_F(DisplayTest, LargePageIsCentredWithBlackBorders) {
+    rt::Image& img = page(800, 600);
+    img.pixels[0] = 15;
+    rt::full_screen_modes = {{1280, 1024}, {1024, 768}};
+    rt::set_full_screen(0);
+    ASSERT_EQ(rt::full_screen_state.load(), 1);
+    ASSERT_EQ(surface()->w, 1024);
+    EXPECT_EQ(shown(112, 84), colour(img, 0, 0));
+    EXPECT_EQ(shown(113, 84), colour(img, 1, 0));  // never doubled
+    EXPECT_EQ(shown(911, 683), colour(img, 799, 599));
+    EXPECT_EQ(shown(111, 84), 0u);
+    EXPECT_EQ(shown(912, 683), 0u);
+    EXPECT_EQ(shown(112, 83), 0u);
+    EXPECT_EQ(shown(112, 684), 0u);
+}
+
+TEST_F(DisplayTest, NoFittingModeStaysWindowed) {
+    page(800, 600);
+    rt::full_screen_modes = {{640, 480}};
+    rt::set_full_screen(0);
+    EXPECT_EQ(rt::full_screen_state.load(), 0);
+    EXPECT_EQ(rt::full_screen_request.load(), -1);
+    EXPECT_EQ(surface()->w, 800);
+
+    rt::full_screen_modes = {{1024, 768}};
+    rt::any_video_size = true;  // no list at all
+    rt::set_full_screen(0);
+    EXPECT_EQ(rt::full_screen_state.load(), 0);
+}
+
+TEST_F(DisplayTest, PageLargerThanEveryModeGoesBackToAWindow) {
+    rt::full_screen_modes = {{1024, 768}};
+    page(800, 600);
+    rt::set_full_screen(0);
+    ASSERT_EQ(rt::full_screen_state.load(), 1);
+    rt::Image& big = page(1100, 700);
+    rt::display_update();
+    EXPECT_EQ(rt::full_screen_state.load(), 0);
+    ASSERT_EQ(surface()->w, 1100);
+    EXPECT_EQ(shown(1099, 699), colour(big, 1099, 699));
+}
+
+TEST_F(DisplayTest, SmallerPageInTheSameModeClearsTheOldPicture) {
+    rt::full_screen_modes = {{1024, 768}};
+    page(800, 600);
+    rt::set_full_screen(0);
+    ASSERT_NE(shown(150, 100), 0u);
+    rt::Image& small = page(600, 500);  // same mode, new offsets (212, 134)
+    rt::display_update();
+    EXPECT_EQ(shown(150, 100), 0u);
+    EXPECT_EQ(shown(212, 134), colour(small, 0, 0));
+}
+
+TEST_F(DisplayTest, TrueColourAndTextPages) {
+    int32_t handle = rt::new_image(3, 2, 32, true);
+    rt::select_screen(handle);
+    auto* px = reinterpret_cast<uint32_t*>(rt::image(-handle).pixels);
+    for (int i = 0; i < 6; ++i) px[i] = 0xFF000000u | (0x010203u * (i + 1));
+    rt::display_update();
+    ASSERT_EQ(surface()->w, 3);
+    EXPECT_EQ(shown(2, 1), 0x010203u * 6);
+
+    rt::select_text_screen();
+    rt::Image& text = rt::image(rt::display_page);
+    ASSERT_TRUE(text.text_screen);
+    uint16_t cell = 0x1E41;  // 'A', yellow on blue
+    std::memcpy(text.pixels, &cell, 2);
+    rt::display_update();
+    ASSERT_EQ(surface()->w, 640);
+    ASSERT_EQ(surface()->h, 400);
+    const uint8_t* bits = rt::glyph(16, 'A');
+    for (int32_t y = 0; y < 16; ++y)
+        for (int32_t x = 0; x < 8; ++x)
+            ASSERT_EQ(shown(x, y), (bits[y * 8 + x] ? text.palette[14] : text.palette[1]) & 0xFFFFFFu);
+    EXPECT_EQ(shown(8, 0), text.palette[0] & 0xFFFFFFu);  // blank, attribute 7
+}
+
+TEST(SideBuffer, ChannelsGoWhereTheMasksSay) {
+    SDL_Surface* bgr = SDL_CreateRGBSurface(SDL_SWSURFACE, 3, 2, 32, 0xFF, 0xFF00, 0xFF0000, 0);
+    ASSERT_NE(bgr, nullptr);
+    std::vector<uint32_t> side{0xFF112233, 0xFF445566, 0xFF778899, 0, 0xFFFFFFFF, 0xFFAA0000};
+    rt::copy_side_buffer(side.data(), bgr);
+    auto at = [&](int x, int y) {
+        return static_cast<uint32_t*>(bgr->pixels)[y * (bgr->pitch / 4) + x] & 0xFFFFFFu;
+    };
+    EXPECT_EQ(at(0, 0), 0x332211u);
+    EXPECT_EQ(at(2, 0), 0x998877u);
+    EXPECT_EQ(at(1, 1), 0xFFFFFFu);
+    EXPECT_EQ(at(2, 1), 0x0000AAu);
+    SDL_FreeSurface(bgr);
+}
+
+// ------------------------------------------------------------ frame cache
+
+TEST_F(DisplayTest, UnchangedFrameIsNotDrawnAgain) {
+    rt::Image& img = page(64, 48);
+    img.pixels[0] = 5;
+    rt::display_update();
+    poke(0, 0, 0xABCDEF);  // would be overwritten by any redraw
+    rt::display_update();
+    EXPECT_EQ(shown(0, 0), 0xABCDEFu);
+
+    img.palette[5] = 0xFF010101;  // pixels equal, palette entry 5 differs
+    rt::display_update();
+    EXPECT_EQ(shown(0, 0), 0x010101u);
+
+    poke(0, 0, 0xABCDEF);
+    img.pixels[47 * 64 + 63] ^= 1;  // one pixel differs
+    rt::display_update();
+    EXPECT_EQ(shown(0, 0), 0x010101u);
+    EXPECT_EQ(shown(63, 47), colour(img, 63, 47));
+}
+
+TEST_F(DisplayTest, DisplayHoldStopsPresentation) {
+    rt::Image& img = page(64, 48);
+    rt::display_update();
+    poke(1, 1, 0xABCDEF);
+    img.pixels[0] ^= 1;
+    rt::display_hold.store(1);
+    rt::display_update();
+    EXPECT_EQ(rt::display_hold.load(), 2);
+    EXPECT_EQ(shown(1, 1), 0xABCDEFu);
+    rt::display_hold.store(0);
+    rt::display_update();
+    EXPECT_EQ(shown(1, 1), colour(img, 1, 1));
+}
+
+// ------------------------------------------------------------ full-screen states
+
+TEST_F(DisplayTest, SetFullScreenOptionsAndFallbacks) {
+    page(800, 600);
+    rt::full_screen_modes = {{1000, 600}, {1024, 768}};
+    rt::set_full_screen(3);  // square pixels: the distinct 4:3 mode
+    EXPECT_EQ(rt::full_screen_state.load(), 2);
+    EXPECT_EQ(surface()->w, 1024);
+    rt::set_full_screen(2);  // stretched
+    EXPECT_EQ(rt::full_screen_state.load(), 1);
+    EXPECT_EQ(surface()->w, 1000);
+    rt::set_full_screen(1);
+    EXPECT_EQ(rt::full_screen_state.load(), 0);
+
+    // The best mode is itself 4:3, so state 2 is refused and state 1 taken.
+    rt::full_screen_modes = {{1024, 768}};
+    rt::set_full_screen(3);
+    EXPECT_EQ(rt::full_screen_state.load(), 1);
+    EXPECT_EQ(rt::full_screen_request.load(), -1);
+}
+
+TEST_F(DisplayTest, AltEnterCyclesTheStates) {
+    page(800, 600);
+    rt::full_screen_modes = {{1000, 600}, {1024, 768}};
+    const int32_t expected[] = {1, 2, 0, 1};
+    for (int32_t state : expected) {
+        rt::mode_toggle_count.fetch_add(1);
+        rt::display_update();
+        EXPECT_EQ(rt::full_screen_state.load(), state);
+        EXPECT_EQ(rt::mode_toggle_count.load(), 0);
+    }
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+
+    rt::full_screen_modes = {{1024, 768}};  // no distinct 4:3 mode: 1 -> windowed
+    rt::mode_toggle_count.fetch_add(1);
+    rt::display_update();
+    EXPECT_EQ(rt::full_screen_state.load(), 0);
+    EXPECT_EQ(surface()->w, 800);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}
+
+// ------------------------------------------------------------ display_now
+
+TEST_F(DisplayTest, FirstDisplayNowHandsPresentationOver) {
+    rt::Image& img = page(64, 48);
+    std::atomic<int> frames{0};
+    vp::set_frame_hook([&] { frames.fetch_add(1); });
+
+    std::atomic<bool> quit{false};
+    std::atomic<int> thread_updates{0};
+    rt::display_thread_running.store(1);
+    std::thread display([&] {
+        while (!quit.load()) {
+            if (rt::auto_display.load() != 0) {
+                rt::display_update();
+                thread_updates.fetch_add(1);
+            }
+            rt::platform::poll_wait(16);
+        }
+    });
+    rt::display_now();
+    EXPECT_EQ(rt::auto_display.load(), 0);
+    EXPECT_EQ(frames.load(), 1);
+    // The thread counts its update just after handing over.
+    for (int i = 0; i < 1000 && thread_updates.load() == 0; ++i) rt::platform::poll_wait(1);
+    EXPECT_GE(thread_updates.load(), 1);
+    int seen = thread_updates.load();
+
+    img.palette[img.pixels[0]] = 0xFF00FF00;
+    rt::display_now();  // presents at once, on this thread
+    EXPECT_EQ(shown(0, 0), 0x00FF00u);
+    EXPECT_EQ(frames.load(), 2);
+    quit.store(true);
+    display.join();
+    EXPECT_EQ(thread_updates.load(), seen);
+}
+
+TEST_F(DisplayTest, DisplayNowWithoutDisplayThreadPresentsItself) {
+    rt::Image& img = page(16, 16);
+    rt::display_now();
+    EXPECT_EQ(rt::auto_display.load(), 0);
+    EXPECT_EQ(shown(15, 15), colour(img, 15, 15));
+}
+
+// ------------------------------------------------------------ timing
+
+TEST_F(DisplayTest, LimitRateKeepsItsPhaseWhenSlightlyLate) {
+    vp::set_ticks(1000);
+    rt::limit_rate(60);  // first mark: no wait
+    EXPECT_EQ(vp::now(), 1000u);
+    vp::advance(27);     // about 10 ms late
+    uint64_t slept = vp::slept_ms();
+    rt::limit_rate(60);
+    EXPECT_EQ(vp::slept_ms(), slept);  // no sleep; mark 1016.67
+    rt::limit_rate(60);  // sleeps up to the next mark, 1033.33
+    EXPECT_EQ(vp::now(), 1034u);
+
+    // Paced frames without work keep to 60 a second.
+    for (int i = 0; i < 60; ++i) rt::limit_rate(60);
+    EXPECT_GE(vp::now(), 2033u);
+    EXPECT_LE(vp::now(), 2035u);
+}
+
+TEST_F(DisplayTest, LimitRateRestartsWhenFarBehind) {
+    vp::set_ticks(5000);
+    rt::limit_rate(60);
+    vp::advance(16 + 17 + 1);  // more than 16.7 + 16 ms late
+    uint64_t slept = vp::slept_ms();
+    rt::limit_rate(60);
+    EXPECT_EQ(vp::slept_ms(), slept);
+    rt::limit_rate(60);  // a whole period from the new mark
+    EXPECT_EQ(vp::now(), 5034u + 17u);
+}
+
+TEST_F(DisplayTest, TimingArgumentsOutOfRangeRaiseError5) {
+    vp::set_ticks(100);
+    uint64_t slept = vp::slept_ms();
+    for (double bad : {0.0, -60.0, 0.01, std::nan("")}) {
+        rt::pending_error.store(0);
+        rt::limit_rate(bad);
+        EXPECT_EQ(rt::pending_error.load(), 5) << bad;
+    }
+    for (double bad : {-1.0, 2147483.648, std::nan("")}) {
+        rt::pending_error.store(0);
+        rt::sleep_seconds(bad);
+        EXPECT_EQ(rt::pending_error.load(), 5) << bad;
+    }
+    // While an error is pending neither waits.
+    rt::sleep_seconds(2);
+    rt::limit_rate(60);
+    rt::limit_rate(60);
+    EXPECT_EQ(vp::slept_ms(), slept);
+    rt::pending_error.store(0);
+}
+
+TEST_F(DisplayTest, SleepSecondsTruncatesToMilliseconds) {
+    uint64_t slept = vp::slept_ms();
+    rt::sleep_seconds(2);
+    EXPECT_EQ(vp::slept_ms() - slept, 2000u);
+    rt::sleep_seconds(0.0019);
+    EXPECT_EQ(vp::slept_ms() - slept, 2001u);
+    rt::sleep_seconds(2147483.647);
+    EXPECT_EQ(vp::slept_ms() - slept, 2001u + 2147483647u);
+    EXPECT_EQ(rt::pending_error.load(), 0);
+}
+
+}  // namespace
