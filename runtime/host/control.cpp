@@ -2,6 +2,7 @@
 // they are atomics so that the hand-over is well defined, but the design stays
 // one of plain words polled with short sleeps.
 #include "runtime/host/host.h"
+#include "runtime/platform/platform.h"
 
 namespace rt {
 
@@ -20,5 +21,23 @@ std::atomic<int32_t> full_screen_state{0};
 std::atomic<int32_t> full_screen_request{-1};
 std::atomic<int32_t> mode_toggle_count{0};
 std::atomic<int32_t> display_thread_running{0};
+std::atomic<int32_t> exit_request{-1};
+
+namespace {
+thread_local bool on_display_thread = false;
+}
+
+void mark_display_thread() { on_display_thread = true; }
+
+void end_process(int32_t code) {
+    if (on_display_thread || display_thread_running.load(std::memory_order_acquire) == 0)
+        platform::exit_process(code);
+    exit_request.store(code, std::memory_order_release);
+    for (;;) {
+        // A display thread that is shutting down waits for this thread instead.
+        if (stop_request.load(std::memory_order_acquire) == 1) platform::exit_process(code);
+        platform::poll_wait(1);
+    }
+}
 
 }  // namespace rt

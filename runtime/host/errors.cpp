@@ -106,7 +106,7 @@ std::string critical_error_caption(int32_t number) {
 
 void critical_error(int32_t number) {
     platform::message_box(critical_error_text(number), critical_error_caption(number), false);
-    platform::exit_process(0);
+    end_process(0);
 }
 
 int32_t raise_error(int32_t number) {

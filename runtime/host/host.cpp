@@ -119,11 +119,14 @@ bool take_events() {
 }
 
 [[noreturn]] void display_loop() {
+    mark_display_thread();
     display_thread_running.store(1);
     int parity = 0;
     for (;;) {
         platform::poll_wait(15);
         platform::poll_wait(1);
+        int32_t exit_code = exit_request.load(std::memory_order_acquire);
+        if (exit_code != -1) platform::exit_process(exit_code);
         if (end_request.load(std::memory_order_acquire) == 1) break;
         parity ^= 1;
         if (parity == 1) {

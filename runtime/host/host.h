@@ -48,6 +48,15 @@ extern std::atomic<int32_t> full_screen_request;
 extern std::atomic<int32_t> mode_toggle_count;
 // 1 while the display thread runs its loop (select_screen holds it only then).
 extern std::atomic<int32_t> display_thread_running;
+// -1 none; otherwise the exit code another thread asks the display thread to end with.
+extern std::atomic<int32_t> exit_request;
+
+// Ends the process. SDL is shut down by the exit handlers, so while the display
+// loop runs, only the display thread may run them: any other thread hands the
+// code over and waits.
+[[noreturn]] void end_process(int32_t code);
+// Called once by the display thread when it enters its loop.
+void mark_display_thread();
 
 // ------------------------------------------------------------ statement hook
 // Run by the game routine after a step when the attention flag is 1.

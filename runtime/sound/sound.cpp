@@ -408,7 +408,7 @@ void open_audio() {
     if (state.audio_open) return;
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) {
         std::fprintf(stderr, "The audio device could not be opened: %s\n", Mix_GetError());
-        platform::exit_process(10001);
+        end_process(10001);
     }
     std::atexit(Mix_CloseAudio);
     Mix_AllocateChannels(slot_count);

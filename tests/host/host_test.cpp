@@ -119,6 +119,23 @@ TEST_F(HostDeathTest, EndRequestFromAnotherThreadEndsTheProcess) {
         ExitedWithCode(0), "");
 }
 
+TEST_F(HostDeathTest, CriticalErrorOnTheProgramThreadEndsTheProcessCleanly) {
+    // The exit handlers shut SDL down: they must run on the display thread,
+    // not beside it while it presents.
+    EXPECT_EXIT(
+        {
+            run([] {
+                int32_t page = 0;
+                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
+                rt::step(2, [&] { rt::select_screen(page); });
+                for (int i = 0; i < 5; ++i) rt::step(3, [] { rt::platform::sleep_ms(20); });
+                rt::step(4, [] { rt::raise_error(502); });
+                std::_Exit(3);  // must never run
+            });
+        },
+        ExitedWithCode(0), "\\[box\\] Critical Error #2\nOut of memory");
+}
+
 TEST_F(HostDeathTest, SdlStartFailurePrintsItsLineAndExitsWith100) {
     EXPECT_EXIT(
         {
