@@ -51,7 +51,13 @@ void put_picture(double x, double y, double image) {
 
 void clear_screen() { rt::clear_screen(0, 0, 0); }
 
-void sound_open_sync(Num& handle, const char* file) { handle = rt::sound_open(text(file), text("sync")); }
+void sound_open_sync(Num& handle, const char* file) {
+    // Each screen visit opens its sound anew. The handle it replaces has been
+    // stopped already; closing it gives its slot and samples back, which would
+    // otherwise run out after a few dozen games and leave the game silent.
+    if (to_int(handle) != 0) rt::sound_close(to_int(handle));
+    handle = rt::sound_open(text(file), text("sync"));
+}
 
 void sound_loop(double handle) { rt::sound_loop(to_int(handle)); }
 
