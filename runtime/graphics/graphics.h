@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 namespace rt {
@@ -67,22 +68,24 @@ int32_t image_count();
 Image* image_of_handle(int32_t handle);
 // Image number of a handle (same rules), or 0 on error.
 int32_t image_number_of_handle(int32_t handle);
+// Frees an image that is not a page of the screen.
 void free_image(int32_t number);
 
 // Default 256-colour palette (0xAARRGGBB, alpha 0xFF) and the 64-entry EGA set.
 extern const std::array<uint32_t, 256> default_palette;
 extern const std::array<uint32_t, 64> ega_palette;
 
-// The three roles, as image numbers.
-extern int32_t display_page;
+// The three roles, as image numbers. The display thread reads the display page.
+extern std::atomic<int32_t> display_page;
 extern int32_t destination_image;
 extern int32_t source_image;
 int32_t destination_handle();
 int32_t source_handle();
 int32_t display_handle();
 
-// mode given: 0..2, 7..13, 32 or 256.
+// mode given: 0..2, 7..13, 32 or 256. Handle; -1 when memory runs out; 0 on error.
 int32_t new_image(int32_t width, int32_t height, int32_t mode, bool mode_given);
+// An image handle makes that image the screen; 0 (a mode) makes the text screen.
 void select_screen(int32_t handle);
 // The start-up form: eight 80 by 25 text pages.
 void select_text_screen();
