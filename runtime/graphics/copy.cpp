@@ -61,17 +61,28 @@ inline void copy_pixel(const Copy& c, size_t s, size_t d) {
     }
 }
 
-// One run of `n` pixels from source offset `s` to destination offset `d`.
+// One run of `n` pixels from source offset `s` to destination offset `d`; each
+// kind has its own loop so that the sprite path stays a plain compare and store.
 inline void copy_run(const Copy& c, size_t s, size_t d, size_t n) {
-    if (c.kind == Kind::palette && c.clear == no_clear_colour) {
-        std::memcpy(c.dst.pixels + d, c.src.pixels + s, n);
-        return;
+    const uint8_t* in = c.src.pixels + s;
+    switch (c.kind) {
+        case Kind::palette: {
+            uint8_t* out = c.dst.pixels + d;
+            if (c.clear == no_clear_colour) {
+                std::memcpy(out, in, n);
+            } else {
+                const uint8_t clear = uint8_t(c.clear);
+                for (size_t i = 0; i < n; ++i) out[i] = in[i] == clear ? out[i] : in[i];
+            }
+            break;
+        }
+        case Kind::argb_plain:
+            std::memcpy(c.dst.pixels + 4 * d, c.src.pixels + 4 * s, 4 * n);
+            break;
+        default:
+            for (size_t i = 0; i < n; ++i) copy_pixel(c, s + i, d + i);
+            break;
     }
-    if (c.kind == Kind::argb_plain) {
-        std::memcpy(c.dst.pixels + 4 * d, c.src.pixels + 4 * s, 4 * n);
-        return;
-    }
-    for (size_t i = 0; i < n; ++i) copy_pixel(c, s + i, d + i);
 }
 
 // A span of one axis of a 1 to 1 copy after clipping against both images.

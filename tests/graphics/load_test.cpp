@@ -14,7 +14,7 @@ using graphics_test::rgb_of;
 using graphics_test::Screen;
 using rt::image;
 
-class Load : public Screen {
+class GraphicsLoad : public Screen {
 protected:
     int32_t load(const std::string& path) {
         Name name(path);
@@ -32,7 +32,7 @@ protected:
 
 // 16 by 16 pixels, pixel p has index p; picture colour i is destination colour
 // i mod 201, so only destination entries 0..200 are ever matched.
-TEST_F(Load, TransparentGifTakesTheHighestUnusedIndex) {
+TEST_F(GraphicsLoad, TransparentGifTakesTheHighestUnusedIndex) {
     std::vector<Rgb> palette(256);
     for (int i = 0; i < 256; ++i) palette[i] = rgb_of(rt::default_palette[i % 201]);
     palette[3] = Rgb{1, 2, 3};
@@ -60,7 +60,7 @@ TEST_F(Load, TransparentGifTakesTheHighestUnusedIndex) {
     }
 }
 
-TEST_F(Load, GifWithoutTransparencyKeepsNoClearColour) {
+TEST_F(GraphicsLoad, GifWithoutTransparencyKeepsNoClearColour) {
     // Colours near, not at, destination entries.
     std::vector<Rgb> palette = {{2, 1, 0}, {0, 0, 0xA8}, {0xFE, 0xFE, 0x50}, {0x40, 0x02, 0xFD}};
     std::vector<uint8_t> pixels = {0, 1, 2, 3, 3, 2, 1, 0};
@@ -73,7 +73,7 @@ TEST_F(Load, GifWithoutTransparencyKeepsNoClearColour) {
     for (int i = 0; i < 8; ++i) EXPECT_EQ(img.pixels[i], expected[pixels[i]]) << i;
 }
 
-TEST_F(Load, AColourBetweenTwoEntriesTakesTheLowerIndex) {
+TEST_F(GraphicsLoad, AColourBetweenTwoEntriesTakesTheLowerIndex) {
     for (int i = 0; i < 256; ++i) page().palette[i] = 0xFFFFFFFF;
     page().palette[10] = 0xFF646464;  // (100, 100, 100)
     page().palette[20] = 0xFF6E6464;  // (110, 100, 100)
@@ -90,7 +90,7 @@ TEST_F(Load, AColourBetweenTwoEntriesTakesTheLowerIndex) {
 
 // On a 16-colour destination every entry is used, so the clear colour takes an
 // entry that opaque colours matched, and those are matched again without it.
-TEST_F(Load, SecondMatchingPassLeavesTheClearColourOut) {
+TEST_F(GraphicsLoad, SecondMatchingPassLeavesTheClearColourOut) {
     int32_t dest = rt::new_image(8, 8, 12, true);
     rt::set_dest(dest);
     std::vector<Rgb> palette(32);
@@ -119,7 +119,7 @@ TEST_F(Load, SecondMatchingPassLeavesTheClearColourOut) {
     for (int i = 0; i < 34; ++i) EXPECT_LT(img.pixels[i], 16) << i;
 }
 
-TEST_F(Load, TrueColourBmpIsMatchedPerPixel) {
+TEST_F(GraphicsLoad, TrueColourBmpIsMatchedPerPixel) {
     std::vector<Rgb> pixels = {{0, 0, 0},   {0, 0, 170},   {254, 84, 84}, {170, 85, 0},
                                {65, 0, 255}, {1, 1, 1},    {255, 255, 255}, {0x30, 0x30, 0x30}};
     graphics_test::write_bmp24(file("true.bmp"), 4, 2, pixels);
@@ -136,7 +136,7 @@ TEST_F(Load, TrueColourBmpIsMatchedPerPixel) {
     for (int i = 0; i < 8; ++i) EXPECT_EQ(img.pixels[i], expected[i]) << i;
 }
 
-TEST_F(Load, NamesThatCannotBeLoaded) {
+TEST_F(GraphicsLoad, NamesThatCannotBeLoaded) {
     EXPECT_EQ(load(file("missing.gif")), -1);
     EXPECT_EQ(load(""), -1);
     EXPECT_EQ(rt::load_image(nullptr, 0, false), -1);
@@ -149,7 +149,7 @@ TEST_F(Load, NamesThatCannotBeLoaded) {
     EXPECT_EQ(pending(), 0);
 }
 
-TEST_F(Load, ModeErrorsAndPendingErrors) {
+TEST_F(GraphicsLoad, ModeErrorsAndPendingErrors) {
     graphics_test::write_gif(file("a.gif"), 1, 1, {0}, {{0, 0, 0}}, -1);
     Name name(file("a.gif"));
     EXPECT_EQ(rt::load_image(name.get(), 13, true), 0);
@@ -166,7 +166,7 @@ TEST_F(Load, ModeErrorsAndPendingErrors) {
     EXPECT_LE(rt::load_image(name.get(), 256, true), -2);  // a mode makes the destination irrelevant
 }
 
-TEST_F(Load, Mode256KeepsThePicturesOwnPalette) {
+TEST_F(GraphicsLoad, Mode256KeepsThePicturesOwnPalette) {
     std::vector<Rgb> palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
     graphics_test::write_gif(file("own.gif"), 3, 1, {2, 1, 0}, palette, 1);
     Name name(file("own.gif"));
@@ -196,7 +196,7 @@ TEST_F(Load, Mode256KeepsThePicturesOwnPalette) {
 }
 
 // Sizes SDL cannot make a surface for are refused before SDL_image sees them.
-TEST_F(Load, GifImageOfImpossibleSizeIsRefused) {
+TEST_F(GraphicsLoad, GifImageOfImpossibleSizeIsRefused) {
     graphics_test::write_gif(file("small.gif"), 2, 2, {0, 1, 1, 0}, {{0, 0, 0}, {9, 9, 9}}, -1);
     std::vector<uint8_t> bytes = graphics_test::read_file(file("small.gif"));
     const size_t descriptor = 13 + 6;  // after the two-colour table
@@ -214,7 +214,7 @@ TEST_F(Load, GifImageOfImpossibleSizeIsRefused) {
 // Damaged copies of valid files. A cut one gives -1; a bit-flipped one gives -1
 // or a sound image; a failed one leaves no image behind. Run under
 // AddressSanitizer to see leaks and stray reads and writes.
-TEST_F(Load, TruncatedAndCorruptFilesNeverCrash) {
+TEST_F(GraphicsLoad, TruncatedAndCorruptFilesNeverCrash) {
     std::vector<Rgb> palette(16);
     for (int i = 0; i < 16; ++i) palette[i] = rgb_of(rt::default_palette[i * 7]);
     std::vector<uint8_t> pixels(40 * 30);
