@@ -45,7 +45,8 @@ std::span<const Point> reef_positions(int stage_number) {
 
 }  // namespace
 
-// Step numbers: 1700 + the step; the parts of step 10 are 1791 to 1793.
+// Step numbers: 1700 + the step; the parts of step 10 are 1791 to 1794, the lap
+// markers 1715 to 1717 and the heading dot 1718.
 void race_scene() {
     // Depth sort: higher on the screen first; equal y in boat order, so the
     // higher number is drawn on top.
@@ -61,9 +62,11 @@ void race_scene() {
         }
     });
     step(1702, [&] { clear_screen(); });
-    step(1703, [&] {
-        const int waves = to_int(wind_force + 1);
-        for (int i = 1; i <= waves; ++i) {
+    // Loops that draw run one step per turn, so that a failed picture is
+    // reported after its own turn and the turns after it run in full.
+    const int waves = to_int(wind_force + 1);  // the bound is taken when the loop starts
+    for (int i = 1; i <= waves; ++i)
+        step(1703, [&] {
             wave_age(i) += 1;
             if (wave_age(i) == 1) {
                 wave_x(i) = floor(rnd() * 750) + 25;
@@ -71,21 +74,17 @@ void race_scene() {
             }
             if (wave_age(i) == 200) wave_age(i) = 0;
             put_picture(wave_x(i), wave_y(i), waves_image);
-        }
-    });
-    step(1704, [&] {
-        for (const Point& p : reef_positions(to_int(stage))) put_picture(p.x, p.y, reef_image);
-    });
+        });
+    for (const Point& p : reef_positions(to_int(stage))) step(1704, [&] { put_picture(p.x, p.y, reef_image); });
     // Foam round the buoys: for each picture the vertical draw comes first.
-    step(1705, [&] {
-        const Point corners[] = {{142, 163}, {642, 163}, {392, 463}};
-        for (int n = 1; n <= 4; ++n)
-            for (const Point& c : corners) {
+    const Point corners[] = {{142, 163}, {642, 163}, {392, 463}};
+    for (int n = 1; n <= 4; ++n)
+        for (const Point& c : corners)
+            step(1705, [&] {
                 double b = floor(rnd() * 6);
                 double a = floor(rnd() * 15);
                 put_picture(c.x + a, c.y + b, foam_image);
-            }
-    });
+            });
     step(1706, [&] {
         buoy_blink += 1;
         if (buoy_blink > 9) buoy_blink = 1;
@@ -114,20 +113,20 @@ void race_scene() {
             if (boat_sail_factor(b) > 1) put_picture(boat_x(b) - 20, boat_y(b) - 40, spinnaker_image);
         });
         // The wake: for each picture the vertical draw comes first.
-        step(1793, [&] {
-            if (boat_leg(b) == 1)
-                for (int n = 1; n <= 4; ++n) {
+        if (boat_leg(b) == 1)
+            for (int n = 1; n <= 4; ++n)
+                step(1793, [&] {
                     double y = boat_y(b) + floor(rnd() * 4) + 1;
                     double x = boat_x(b) + floor(rnd() * 40) - 30;
                     put_picture(x, y, foam_image);
-                }
-            if (boat_leg(b) > 1)
-                for (int n = 1; n <= 4; ++n) {
+                });
+        if (boat_leg(b) > 1)
+            for (int n = 1; n <= 4; ++n)
+                step(1794, [&] {
                     double y = boat_y(b) + floor(rnd() * 4) + 1;
                     double x = boat_x(b) + floor(rnd() * 40) - 10;
                     put_picture(x, y, foam_image);
-                }
-        });
+                });
     }
     step(1711, [&] {
         if (stage == 2) put_picture(730, 490, lighthouse_image);
@@ -141,8 +140,9 @@ void race_scene() {
             if (wind_force <= 0) put_picture(730, 485, palm_image);
         }
     });
-    step(1712, [&] {
-        for (int i = 1; i <= to_int(cloud_count); ++i) {
+    const int clouds = to_int(cloud_count);
+    for (int i = 1; i <= clouds; ++i)
+        step(1712, [&] {
             cloud_x(i) = cloud_x(i) + (floor(rnd() * 3) + 1) * wind_dx * 4;
             cloud_y(i) = cloud_y(i) + (floor(rnd() * 3) + 1) * wind_dy * 4;
             if (cloud_x(i) < -60) cloud_x(i) = 809;
@@ -150,10 +150,10 @@ void race_scene() {
             if (cloud_y(i) < -50) cloud_y(i) = 609;
             if (cloud_y(i) > 650) cloud_y(i) = -49;
             put_picture(cloud_x(i), cloud_y(i), cloud_images(cloud_kind(i)));
-        }
-    });
-    step(1713, [&] {
-        for (int i = 1; i <= to_int(bird_count); ++i) {
+        });
+    const int birds = to_int(bird_count);
+    for (int i = 1; i <= birds; ++i)
+        step(1713, [&] {
             bird_x(i) = bird_x(i) + bird_dx(i) / 10;
             bird_y(i) = bird_y(i) + bird_dy(i) / 10;
             if (bird_x(i) < -50) bird_x(i) = 799;
@@ -166,18 +166,18 @@ void race_scene() {
                 put_picture(bird_x(i), bird_y(i), bird_image_1);
             else
                 put_picture(bird_x(i), bird_y(i), bird_image_2);
-        }
-    });
+        });
     step(1714, [&] {
         put_picture(10, 10, compass_image);
         draw_line_to(50 + std::cos(wind_radians) * wind_force * 8, 50 + std::sin(wind_radians) * wind_force * 8, 0);
     });
-    step(1715, [&] {
-        for (int k = 1; k <= to_int(stage_laps) - 1; ++k) put_picture(675 + 25 * k, 10, lap_empty_image);
-        if (boat_laps(1) > 1)
-            for (int k = 1; k <= to_int(boat_laps(1)) - 1; ++k) put_picture(675 + 25 * k, 10, lap_done_image);
-    });
-    step(1716, [&] {
+    const int markers = to_int(stage_laps) - 1;
+    for (int k = 1; k <= markers; ++k) step(1715, [&] { put_picture(675 + 25 * k, 10, lap_empty_image); });
+    if (step(1716, [&] { return boat_laps(1) > 1; })) {
+        const int done = to_int(boat_laps(1)) - 1;
+        for (int k = 1; k <= done; ++k) step(1717, [&] { put_picture(675 + 25 * k, 10, lap_done_image); });
+    }
+    step(1718, [&] {
         bow_x = std::cos(player_heading_radians) * 44 + boat_x(1);
         bow_y = std::sin(player_heading_radians) * 44 + boat_y(1);
         draw_dot(bow_x, bow_y, 2, 14);

@@ -41,7 +41,10 @@ void start_up() {
         {"palmier.gif", &palm_image},      {"palmier2.gif", &palm_image_2},
         {"vagues.gif", &waves_image},      {"bulles.gif", &foam_image},
     };
-    for (const auto& art : artwork) step(1004, [&] { *art.slot = rt::load_image(text(art.file), 0, false); });
+    // Each load and each clear colour is a step of its own, numbered by its place in
+    // the list (1041.. and 1071..), so that an error report names the picture.
+    int32_t number = 1040;
+    for (const auto& art : artwork) step(++number, [&] { *art.slot = rt::load_image(text(art.file), 0, false); });
 
     // Index 0 is transparent in the sprites, set in this order; the flag, compass,
     // lap markers, countdown pictures and foam keep all their pixels.
@@ -51,7 +54,8 @@ void start_up() {
         &spinnaker_image, &buoy_images(1),  &buoy_images(2),  &reef_image,     &bird_image_1,
         &bird_image_2,    &lighthouse_image, &palm_image,     &palm_image_2,   &waves_image,
     };
-    for (const Num* image : transparent) step(1005, [&] { rt::set_clear_color(false, 0, to_int(*image), 3); });
+    number = 1070;
+    for (const Num* image : transparent) step(++number, [&] { rt::set_clear_color(false, 0, to_int(*image), 3); });
     step(1006, [&] {
         for (int i = 1; i <= 6; ++i) rank_points(i) = place_points[i - 1];
     });

@@ -50,13 +50,13 @@ void title_screen() {
             set_foreground(15);
             print_at(8, 34, "S  U  P  E  R    V  I  V  E  D  A  S");
         });
-        step(1104, [&] {
-            for (int i = 1; i <= 8; ++i) {
+        // One step per picture, so that a failed one is reported after its own turn.
+        for (int i = 1; i <= 8; ++i)
+            step(1104, [&] {
                 double y = 130 + floor(rnd() * 10);
                 double x = 250 + floor(rnd() * 300);
                 put_picture(x, y, foam_image);
-            }
-        });
+            });
         step(1105, [&] {
             print_at(14, 33, "T H E   R E A L   A R C A D E   G A M E");
             set_foreground(15);
@@ -99,13 +99,12 @@ void title_screen() {
             }
         });
         step(1112, [&] { put_picture(title_boat_x, title_boat_y, boat_images(1)); });
-        step(1113, [&] {
-            for (int i = 1; i <= 4; ++i) {
+        for (int i = 1; i <= 4; ++i)
+            step(1113, [&] {
                 double y = title_boat_y + 41 + floor(rnd() * 4);
                 double x = title_boat_x - 50 + floor(rnd() * 80);
                 put_picture(x, y, foam_image);
-            }
-        });
+            });
         step(1114, [&] {
             rt::limit_rate(60);
             rt::display_now();
