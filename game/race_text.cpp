@@ -5,6 +5,7 @@
 #include "game/game.h"
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
+#include "runtime/platform/platform.h"
 
 namespace game {
 
@@ -71,8 +72,8 @@ bool race_text_and_keys() {
     // Pause: nothing is drawn, paced or tested until a typed space.
     if (step(1813, [&] { return equals(key_text, text("P")) || equals(key_text, text("p")); })) {
         screen = Screen::paused;
-        while (!step(1831, [&] { return equals(rt::inkey(), text(" ")); })) {
-        }
+        // A millisecond between polls keeps a paused game from using a whole core.
+        while (!step(1831, [&] { return equals(rt::inkey(), text(" ")); })) rt::platform::poll_wait(1);
         screen = Screen::race;
     }
     return false;
