@@ -115,6 +115,7 @@ bool take_events() {
     if (timer_thread) SDL_WaitThread(timer_thread, nullptr);
     SDL_ShowCursor(SDL_DISABLE);
     if (cursor) SDL_FreeCursor(cursor);
+    if (input_method_surface) SDL_FreeSurface(input_method_surface);
     platform::exit_process(0);
 }
 
