@@ -72,6 +72,18 @@ void palette_conversion(benchmark::State& state) {
     set_frame_bytes(state);
 }
 
+// The path of processors without the fast one.
+void palette_conversion_portable(benchmark::State& state) {
+    Frame& f = frame();
+    auto* dst = static_cast<uint32_t*>(f.video32->pixels);
+    for (auto _ : state) {
+        rt::convert_palette_rows_portable(f.indices.data(), width, width, height, rt::default_palette.data(), dst,
+                                          f.video32->pitch / 4, 1, 1);
+        benchmark::ClobberMemory();
+    }
+    set_frame_bytes(state);
+}
+
 void sdl_blit_8_to_32(benchmark::State& state) {
     Frame& f = frame();
     for (auto _ : state) {
@@ -126,6 +138,7 @@ double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(
     BENCHMARK(f)->Repetitions(9)->ReportAggregatesOnly(true)->ComputeStatistics("min", fastest)
 
 DISPLAY_BENCHMARK(palette_conversion);
+DISPLAY_BENCHMARK(palette_conversion_portable);
 DISPLAY_BENCHMARK(sdl_blit_8_to_32);
 DISPLAY_BENCHMARK(memcpy_32);
 DISPLAY_BENCHMARK(display_update_changed);
@@ -159,6 +172,10 @@ int main(int argc, char** argv) {
         double ours = t["palette_conversion"];
         std::printf("\nconversion speed / SDL blit speed: %.2fx (target 1.5x)\n", t["sdl_blit_8_to_32"] / ours);
         std::printf("conversion time / 32-bit memcpy time: %.2fx\n", ours / t["memcpy_32"]);
+        std::printf("fast path on this processor: %s\n", rt::vector_conversion_available() ? "yes" : "no");
+        if (t.count("palette_conversion_portable"))
+            std::printf("portable path speed / SDL blit speed: %.2fx\n",
+                        t["sdl_blit_8_to_32"] / t["palette_conversion_portable"]);
     }
     SDL_Quit();
     return 0;

@@ -23,6 +23,13 @@ struct PixelTarget {
 void convert_palette_rows(const uint8_t* src, size_t src_stride, int32_t width, int32_t height,
                           const uint32_t* palette, uint32_t* dst_row0, size_t dst_stride,
                           int32_t factor_x, int32_t factor_y);
+// The same, one word at a time: what the conversion does on processors without
+// the byte-permute instructions of the fast path.
+void convert_palette_rows_portable(const uint8_t* src, size_t src_stride, int32_t width, int32_t height,
+                                   const uint32_t* palette, uint32_t* dst_row0, size_t dst_stride,
+                                   int32_t factor_x, int32_t factor_y);
+// True when this processor takes the fast path (64 pixels a step).
+bool vector_conversion_available();
 
 // The same for a 32-bit picture: rows copied as they are.
 void copy_rgb_rows(const uint32_t* src, size_t src_stride, int32_t width, int32_t height,
@@ -35,5 +42,8 @@ void copy_side_buffer(const uint32_t* side, SDL_Surface* surface);
 // Forgets the video state, the frame cache and the rate limiter's mark: the next
 // display update sets the video mode anew and redraws everything.
 void display_forget();
+
+// Hands a full-screen request to whichever thread presents, and waits until it is served.
+void ask_full_screen(int32_t wanted);
 
 }  // namespace rt

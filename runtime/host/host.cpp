@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/graphics/graphics.h"
+#include "runtime/host/display_internal.h"
 #include "runtime/host/host.h"
 #include "runtime/host/host_internal.h"
 #include "runtime/host/window_art.h"
@@ -121,7 +122,6 @@ bool take_events() {
 
 [[noreturn]] void display_loop() {
     mark_display_thread();
-    display_thread_running.store(1);
     int parity = 0;
     for (;;) {
         platform::poll_wait(15);
@@ -194,6 +194,9 @@ int runtime_main(int argc, char** argv, void (*game_routine)()) {
 
     select_text_screen();
 
+    // Up before the program thread starts: its first steps must already find the
+    // display thread presenting, or both threads could run the display update.
+    display_thread_running.store(1);
     program_thread = SDL_CreateThread(program_main, nullptr);
     if (program_thread) timer_thread = SDL_CreateThread(timer_main, nullptr);
     if (!program_thread || !timer_thread) {
@@ -224,37 +227,20 @@ void stop_program_thread() {
     for (;;) platform::poll_wait(16);
 }
 
-namespace {
-
-// Asks for a full-screen state and waits until it is served: by the display
-// thread while it presents on its own, else on this thread.
-void serve_full_screen(int32_t wanted) {
-    full_screen_request.store(wanted, std::memory_order_release);
-    if (auto_display.load(std::memory_order_acquire) == 1) {
-        while (full_screen_request.load(std::memory_order_acquire) != -1 &&
-               stop_request.load(std::memory_order_acquire) != 1)
-            platform::poll_wait(32);
-    } else {
-        display_update();
-    }
-}
-
-}  // namespace
-
 void report_error() {
     int32_t number = pending_error.load(std::memory_order_acquire);
     int32_t line = error_line.load(std::memory_order_acquire);
     // A full-screen window holds keyboard and pointer: leave it so that the
     // dialog can be seen and answered, and come back after a Yes.
     int32_t was_full_screen = full_screen_state.load(std::memory_order_acquire);
-    if (was_full_screen != 0) serve_full_screen(0);
+    if (was_full_screen != 0) ask_full_screen(0);
     platform::Answer answer =
         platform::message_box(error_report_text(number, line), error_report_caption(number), true);
     if (answer != platform::Answer::yes) {
         end_request.store(1, std::memory_order_release);
         stop_program_thread();
     }
-    if (was_full_screen != 0) serve_full_screen(was_full_screen);
+    if (was_full_screen != 0) ask_full_screen(was_full_screen);
     pending_error.store(0, std::memory_order_release);
 }
 

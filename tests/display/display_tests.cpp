@@ -2,11 +2,15 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/display_internal.h"
@@ -207,6 +211,41 @@ TEST_F(DisplayTest, TrueColourAndTextPages) {
         for (int32_t x = 0; x < 8; ++x)
             ASSERT_EQ(shown(x, y), (bits[y * 8 + x] ? text.palette[14] : text.palette[1]) & 0xFFFFFFu);
     EXPECT_EQ(shown(8, 0), text.palette[0] & 0xFFFFFFu);  // blank, attribute 7
+}
+
+// Both conversion paths against the plain rule: word = palette[index], with
+// strides wider than the rows, row widths on both sides of the fast path's
+// 64-pixel step, every index, alpha bytes of every value, and the doubling.
+TEST(PaletteConversion, EveryPathGivesPaletteIndexWordsAndTouchesNothingElse) {
+    std::array<uint32_t, 256> palette{};
+    uint32_t seed = 99;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (uint32_t& c : palette) c = next();
+    for (int32_t i = 0; i < 4; ++i) palette[i] = 0xFF000000u >> (8 * i);  // one byte set per plane
+    constexpr uint32_t untouched = 0xDEADBEEF;
+    constexpr size_t src_stride = 211, dst_stride = 2 * 211 + 3;
+    constexpr int32_t height = 5;
+    std::vector<uint8_t> src(src_stride * height);
+    for (size_t i = 0; i < src.size(); ++i) src[i] = uint8_t(i < 256 ? i : next() >> 24);
+
+    using Convert = void (*)(const uint8_t*, size_t, int32_t, int32_t, const uint32_t*, uint32_t*, size_t,
+                             int32_t, int32_t);
+    for (Convert convert : {Convert(rt::convert_palette_rows), Convert(rt::convert_palette_rows_portable)}) {
+        for (int32_t width : {1, 7, 63, 64, 65, 128, 200, 211}) {
+            for (auto [fx, fy] : {std::pair{1, 1}, {1, 2}, {2, 1}, {2, 2}}) {
+                std::vector<uint32_t> dst(dst_stride * height * fy, untouched);
+                convert(src.data(), src_stride, width, height, palette.data(), dst.data(), dst_stride, fx, fy);
+                for (int32_t row = 0; row < height * fy; ++row)
+                    for (size_t x = 0; x < dst_stride; ++x) {
+                        uint32_t want = untouched;
+                        if (x < size_t(width) * fx) want = palette[src[size_t(row / fy) * src_stride + x / fx]];
+                        ASSERT_EQ(dst[size_t(row) * dst_stride + x], want)
+                            << "width " << width << " factors " << fx << "," << fy << " at " << x << "," << row;
+                    }
+            }
+        }
+    }
+    if (!rt::vector_conversion_available()) std::printf("this processor has only the portable path\n");
 }
 
 TEST(SideBuffer, ChannelsGoWhereTheMasksSay) {
