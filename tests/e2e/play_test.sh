@@ -46,14 +46,16 @@ sleep 0.7
 shot resumed
 [ "$(differ paused2 resumed)" -gt 100 ] || fail "space did not resume the race"
 
-xdotool key q
+# Q is read as held, once a frame: hold it as a player does.
+xdotool keydown q; sleep 0.3; xdotool keyup q
 sleep 0.7
 shot quit
 # The prompt stands on the bottom text row of the page (centred in full-screen).
 if [ "$w" -ge 1024 ]; then region=800x16+112+660; else region=800x16+0+576; fi
 [ "$(count quit "$region" white)" -gt 100 ] || fail "no 'Press any key to continue' on the bottom row"
 xdotool key a
-for _ in $(seq 60); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the game did not end after the key"
 wait "$pid"; rc=$?
 [ "$rc" -eq 0 ] || fail "exit code $rc after the key"
 echo "play test passed"
