@@ -168,7 +168,14 @@ TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
                         }
                         std::this_thread::sleep_for(std::chrono::milliseconds(1));
                     }
-                    rt::key_press(32);
+                    // Keys typed before the prompt's wait are thrown away: the wait
+                    // has begun once presentation is handed back to the display thread.
+                    while (rt::auto_display.load() != 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    for (;;) {
+                        rt::key_press(32);
+                        rt::key_release(32);
+                        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    }
                 }).detach();
                 rt::step(4, [] { rt::end_program(); });
             });
