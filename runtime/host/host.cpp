@@ -258,23 +258,20 @@ void end_program() {
     release_temporaries(step_mark, 0);
 
     // Keys typed before the prompt do not answer it.
-    for (;;) {
-        StrVal* key = inkey();
-        uint32_t length = key->length;
-        free_string(key);
-        if (length == 0) break;
-    }
+    uint8_t character = 0, scan = 0;
+    while (take_typed_key(character, scan)) platform::poll_wait(0);
     auto_display.store(1, std::memory_order_release);
-    for (;;) {
-        platform::poll_wait(1);
-        if (stop_request.load(std::memory_order_acquire) == 1) stop_program_thread();
-        StrVal* key = inkey();
-        uint32_t length = key->length;
-        free_string(key);
-        if (length != 0) break;
-    }
+    wait_for_typed_key(character, scan);
     end_request.store(1, std::memory_order_release);
     stop_program_thread();
+}
+
+void wait_for_typed_key(uint8_t& character, uint8_t& scan) {
+    for (;;) {
+        if (take_typed_key(character, scan)) return;
+        if (stop_request.load(std::memory_order_acquire) == 1) stop_program_thread();
+        platform::poll_wait(1);
+    }
 }
 
 void set_window_title(const StrVal* title) {

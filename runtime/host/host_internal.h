@@ -1,6 +1,7 @@
 // Host details shared with its tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace rt {
@@ -13,5 +14,9 @@ std::string folder_of(const std::string& path);
 // line (the arguments after the program name joined with single blanks).
 extern std::string program_folder;
 extern std::string command_line;
+
+// Waits for the next entry of the typed-key buffer, a millisecond between tries;
+// the shutdown still reaches the program thread meanwhile.
+void wait_for_typed_key(uint8_t& character, uint8_t& scan);
 
 }  // namespace rt

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "runtime/host/host.h"
+#include "runtime/host/host_internal.h"
 #include "runtime/input/input.h"
-#include "runtime/platform/platform.h"
 #include "runtime/text/text.h"
 #include "runtime/values/values.h"
 
@@ -15,18 +15,6 @@ namespace {
 
 void print_now(const std::string& text, bool new_line) {
     print_text(string_literal(text.c_str(), uint32_t(text.size())), new_line);
-}
-
-// One typed key, waiting for it; the shutdown still reaches the program thread.
-std::string next_key() {
-    for (;;) {
-        StrVal* key = inkey();
-        std::string typed(reinterpret_cast<const char*>(key->text), key->length);
-        free_string(key);
-        if (!typed.empty()) return typed;
-        if (stop_request.load(std::memory_order_acquire) == 1) stop_program_thread();
-        platform::poll_wait(1);
-    }
 }
 
 bool parse_seed(const std::string& text, int32_t& seed) {
@@ -59,9 +47,10 @@ void randomize_prompt() {
         print_now("Random-number seed (-32768 to 32767)? ", false);
         std::string line;
         for (;;) {
-            std::string key = next_key();
-            if (key.size() != 1) continue;
-            char c = key[0];
+            uint8_t character = 0, scan = 0;
+            wait_for_typed_key(character, scan);
+            if (character == 0) continue;  // a key that types no character
+            char c = char(character);
             if (c == 13) break;
             if (c == 8) {
                 if (!line.empty()) {
