@@ -12,7 +12,8 @@ what="${1:-play}"
 build_packages=(build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev libx11-dev
   libgif-dev libsndfile1-dev libvorbis-dev libpng-dev)
-test_packages=(libgtest-dev libbenchmark-dev libxfixes-dev console-data xvfb xauth xdotool imagemagick sox)
+test_packages=(libgtest-dev libbenchmark-dev libxfixes-dev console-data xvfb xauth xdotool imagemagick sox
+  libsdl2-2.0-0)
 
 case "$what" in
   play) packages=("${build_packages[@]}") ;;
@@ -34,12 +35,30 @@ if [ "${#missing[@]}" -gt 0 ]; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+# sdl12-compat, SDL 1.2 over SDL2, is what most distributions ship as SDL 1.2
+# now. The tests run on it as well as on the system's SDL: its Debian package is
+# unpacked into the build folder, never installed over the system's SDL.
+fetch_sdl12_compat() {
+  local dir="$build/sdl12-compat"
+  [ -e "$dir/lib/libSDL-1.2.so.0" ] && return 0
+  rm -rf "$dir"
+  mkdir -p "$dir/deb"
+  download() { (cd "$dir/deb" && apt-get download -q -o APT::Sandbox::User=root libsdl1.2-compat); }
+  download || { as_root apt-get update -q && download; }
+  dpkg-deb -x "$dir"/deb/libsdl1.2-compat_*.deb "$dir/root"
+  local lib
+  lib="$(find "$dir/root" -name libSDL-1.2.so.0 | head -n 1)"
+  [ -n "$lib" ] || { echo "sdl12-compat: no libSDL-1.2.so.0 in its package" >&2; return 1; }
+  ln -sfn "$(dirname "${lib#"$dir"/}")" "$dir/lib"
+}
+
 jobs="$(nproc 2>/dev/null || echo 2)"
 if [ "$what" = play ]; then
   cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSUPERVIVEDAS_TESTS=OFF
   cmake --build "$build" -j "$jobs"
   exec "$build/game/supervivedas"
 else
+  fetch_sdl12_compat
   cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUPERVIVEDAS_TESTS=ON
   cmake --build "$build" -j "$jobs"
   ctest --test-dir "$build" --output-on-failure -j "$jobs"

@@ -1,6 +1,5 @@
 #include "assets/generator/picture_files.h"
 
-#include <SDL.h>
 #include <gif_lib.h>
 
 #include <array>
@@ -67,21 +66,49 @@ bool write_gif(const std::string& path, const Canvas& picture) {
     return ok;
 }
 
+// An uncompressed 8-bit BMP: file header, 40-byte information header, 256
+// palette entries (blue, green, red, 0) and the rows bottom-up, each padded to
+// four bytes. Written here rather than by SDL, whose versions differ in the
+// palette's spare byte.
 bool write_bmp(const std::string& path, const Canvas& picture) {
-    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, picture.width, picture.height, 8, 0, 0, 0, 0);
-    if (!surface) return false;
-    std::array<SDL_Color, 256> colours{};
+    const uint32_t pitch = (static_cast<uint32_t>(picture.width) + 3) & ~3u;
+    const uint32_t pixel_offset = 14 + 40 + 256 * 4;
+    const uint32_t image_size = pitch * static_cast<uint32_t>(picture.height);
+    std::vector<uint8_t> file;
+    auto put16 = [&](uint32_t v) {
+        for (int i = 0; i < 2; ++i) file.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    auto put32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    file.push_back('B');
+    file.push_back('M');
+    put32(pixel_offset + image_size);
+    put32(0);  // reserved
+    put32(pixel_offset);
+    put32(40);
+    put32(static_cast<uint32_t>(picture.width));
+    put32(static_cast<uint32_t>(picture.height));
+    put16(1);  // planes
+    put16(8);  // bits per pixel
+    put32(0);  // no compression
+    put32(image_size);
+    put32(0);  // pixels per metre, across and down
+    put32(0);
+    put32(256);  // colours used
+    put32(0);    // colours important
     for (int i = 0; i < 256; ++i) {
         GifColorType c = colour_of(static_cast<uint8_t>(i));
-        colours[i] = {c.Red, c.Green, c.Blue, 0};
+        file.insert(file.end(), {c.Blue, c.Green, c.Red, 0});
     }
-    SDL_SetColors(surface, colours.data(), 0, 256);
-    auto* bytes = static_cast<uint8_t*>(surface->pixels);
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x) bytes[y * surface->pitch + x] = picture.at(x, y);
-    bool ok = SDL_SaveBMP(surface, path.c_str()) == 0;
-    if (!ok) std::fprintf(stderr, "%s: %s\n", path.c_str(), SDL_GetError());
-    SDL_FreeSurface(surface);
+    for (int y = picture.height - 1; y >= 0; --y) {
+        for (int x = 0; x < picture.width; ++x) file.push_back(picture.at(x, y));
+        file.resize(file.size() + (pitch - static_cast<uint32_t>(picture.width)), 0);
+    }
+    FILE* out = std::fopen(path.c_str(), "wb");
+    bool ok = out && std::fwrite(file.data(), 1, file.size(), out) == file.size();
+    if (out && std::fclose(out) != 0) ok = false;
+    if (!ok) std::perror(path.c_str());
     return ok;
 }
 

@@ -229,8 +229,10 @@ std::vector<uint8_t> read_file(const char* name) {
 // surface for, 0 pixels or 16,384 or more wide (it writes through the null
 // surface). A file that ends before its first image is complete would load with
 // its tail blank. Such files are refused here by walking the blocks as the
-// reader does; anything that is not a GIF passes.
-bool gif_is_readable(const std::vector<uint8_t>& p) {
+// reader does; anything that is not a GIF passes. `colours` gets the size of the
+// colour table the first image uses (256 when the file is not a GIF).
+bool gif_is_readable(const std::vector<uint8_t>& p, int32_t& colours) {
+    colours = 256;
     if (p.size() < 6 || std::memcmp(p.data(), "GIF", 3) != 0) return true;
     const size_t n = p.size();
     size_t at = 13;
@@ -254,6 +256,7 @@ bool gif_is_readable(const std::vector<uint8_t>& p) {
         return true;
     };
     if (n < at || !colour_table(p[10])) return false;
+    if (p[10] & 0x80) colours = 2 << (p[10] & 7);
     while (at < n) {
         uint8_t c = p[at++];
         if (c == ';') return false;  // no image at all
@@ -271,6 +274,7 @@ bool gif_is_readable(const std::vector<uint8_t>& p) {
         uint32_t height = p[at + 6] | uint32_t(p[at + 7]) << 8;
         if (width == 0 || width >= 16384 || height == 0) return false;
         uint8_t flags = p[at + 8];
+        if (flags & 0x80) colours = 2 << (flags & 7);
         at += 9;
         if (!colour_table(flags) || at >= n) return false;
         ++at;  // code size
@@ -290,14 +294,22 @@ bool bmp_is_readable(const std::vector<uint8_t>& p) {
 
 SDL_Surface* decode(const char* name) {
     std::vector<uint8_t> bytes = read_file(name);
-    if (bytes.empty() || bytes.size() > size_t(INT32_MAX) || !gif_is_readable(bytes) ||
+    int32_t colours = 256;
+    if (bytes.empty() || bytes.size() > size_t(INT32_MAX) || !gif_is_readable(bytes, colours) ||
         !bmp_is_readable(bytes))
         return nullptr;
     SDL_RWops* memory = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
     if (!memory) return nullptr;
     // The name's extension tells the formats that carry no signature.
     const char* dot = std::strrchr(name, '.');
-    return IMG_LoadTyped_RW(memory, 1, const_cast<char*>(dot ? dot + 1 : ""));
+    SDL_Surface* picture = IMG_LoadTyped_RW(memory, 1, const_cast<char*>(dot ? dot + 1 : ""));
+    // The palette has 256 entries whatever the file's colour table holds; the
+    // entries past it are black in classic SDL 1.2 and white over SDL2. Black
+    // on both.
+    if (picture && picture->format->palette)
+        for (int32_t i = colours; i < picture->format->palette->ncolors; ++i)
+            picture->format->palette->colors[i] = SDL_Color{0, 0, 0, 0};
+    return picture;
 }
 
 // The picture decoded into a new image; its number, or 0 when it cannot be had.

@@ -23,14 +23,16 @@ std::atomic<int32_t> mode_toggle_count{0};
 std::atomic<int32_t> display_thread_running{0};
 std::atomic<int32_t> exit_request{-1};
 
+
 namespace {
-thread_local bool on_display_thread = false;
+thread_local bool this_is_display_thread = false;
 }
 
-void mark_display_thread() { on_display_thread = true; }
+void mark_display_thread() { this_is_display_thread = true; }
+bool is_display_thread() { return this_is_display_thread; }
 
 void end_process(int32_t code) {
-    if (on_display_thread || display_thread_running.load(std::memory_order_acquire) == 0)
+    if (this_is_display_thread || display_thread_running.load(std::memory_order_acquire) == 0)
         platform::exit_process(code);
     exit_request.store(code, std::memory_order_release);
     for (;;) {

@@ -3,6 +3,7 @@
 // video state.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -42,6 +43,9 @@ void copy_side_buffer(const uint32_t* side, SDL_Surface* surface);
 // Forgets the video state, the frame cache and the rate limiter's mark: the next
 // display update sets the video mode anew and redraws everything.
 void display_forget();
+
+// Whether the latest frame sent to the window was sent by the display thread.
+extern std::atomic<bool> last_present_on_display_thread;
 
 // Hands a full-screen request to whichever thread presents, and waits until it is served.
 void ask_full_screen(int32_t wanted);

@@ -110,6 +110,7 @@ bool take_events() {
 [[noreturn]] void shut_down() {
     stop_request.store(1, std::memory_order_release);
     attention_flag.store(1, std::memory_order_release);
+    platform::wake_word_waiters(window_requests);
     display_thread_running.store(0);
     if (program_thread) SDL_WaitThread(program_thread, nullptr);
     while (thread_done_bits.load(std::memory_order_acquire) != 3) platform::poll_wait(16);
@@ -124,8 +125,8 @@ bool take_events() {
     mark_display_thread();
     int parity = 0;
     for (;;) {
-        platform::poll_wait(15);
-        platform::poll_wait(1);
+        display_thread_idle(15);
+        display_thread_idle(1);
         int32_t exit_code = exit_request.load(std::memory_order_acquire);
         if (exit_code != -1) platform::exit_process(exit_code);
         if (end_request.load(std::memory_order_acquire) == 1) break;
@@ -272,11 +273,6 @@ void wait_for_typed_key(uint8_t& character, uint8_t& scan) {
         if (stop_request.load(std::memory_order_acquire) == 1) stop_program_thread();
         platform::poll_wait(1);
     }
-}
-
-void set_window_title(const StrVal* title) {
-    std::string text(reinterpret_cast<const char*>(title->text), title->length);
-    SDL_WM_SetCaption(text.c_str(), text.c_str());
 }
 
 }  // namespace rt

@@ -50,6 +50,11 @@ extern std::atomic<int32_t> mode_toggle_count;
 extern std::atomic<int32_t> display_thread_running;
 // -1 none; otherwise the exit code another thread asks the display thread to end with.
 extern std::atomic<int32_t> exit_request;
+// Work on the window the program thread hands to the display thread (bits below);
+// each bit is cleared once its work is done.
+extern std::atomic<int32_t> window_requests;
+constexpr int32_t window_request_present = 1;  // run the display update
+constexpr int32_t window_request_caption = 2;  // set the caption
 
 // Ends the process. SDL is shut down by the exit handlers, so while the display
 // loop runs, only the display thread may run them: any other thread hands the
@@ -57,6 +62,14 @@ extern std::atomic<int32_t> exit_request;
 [[noreturn]] void end_process(int32_t code);
 // Called once by the display thread when it enters its loop.
 void mark_display_thread();
+bool is_display_thread();
+
+// Has the display thread do `request` (window_request_* bits) and waits until it
+// is done; on the display thread itself, or without one, does it at once.
+void on_display_thread(int32_t request);
+// The display thread's sleep: `ms` milliseconds, serving requests as they come.
+void display_thread_idle(uint32_t ms);
+void serve_window_requests();
 
 // ------------------------------------------------------------ statement hook
 // Run by the game routine after a step when the attention flag is 1.

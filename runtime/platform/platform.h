@@ -6,6 +6,7 @@
 // Nothing outside this folder knows which operating system it runs on.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -30,6 +31,15 @@ void sleep_ms(uint32_t ms);
 // display thread, the statement hook, handshakes). 0 only yields. Never moves
 // the virtual clock, so replays stay deterministic whatever the scheduler does.
 void poll_wait(uint32_t ms);
+
+// A hand-over wait that another thread can cut short: returns once `word` no
+// longer holds `seen`, when wake_word_waiters is called on it, or after `ms`
+// milliseconds of real time, whichever comes first (it may also return early
+// for no reason: callers look at the word again). Never moves the virtual clock.
+void wait_on_word(const std::atomic<int32_t>& word, int32_t seen, uint32_t ms);
+void wake_word_waiters(std::atomic<int32_t>& word);
+// Real milliseconds from an arbitrary start, for the deadlines of such waits.
+uint64_t wait_clock_ms();
 
 // Calendar time in whole seconds; false when it is not available.
 bool calendar_seconds(int64_t& seconds);

@@ -341,21 +341,24 @@ TEST_F(DisplayTest, AltEnterCyclesTheStates) {
 
 // ------------------------------------------------------------ display_now
 
-TEST_F(DisplayTest, FirstDisplayNowHandsPresentationOver) {
+TEST_F(DisplayTest, DisplayNowHasTheDisplayThreadPresentEveryFrame) {
     rt::Image& img = page(64, 48);
     std::atomic<int> frames{0};
     vp::set_frame_hook([&] { frames.fetch_add(1); });
 
+    // The display loop in small: presents while automatic presentation is on and
+    // serves the program thread's requests in between.
     std::atomic<bool> quit{false};
     std::atomic<int> thread_updates{0};
     rt::display_thread_running.store(1);
     std::thread display([&] {
+        rt::mark_display_thread();
         while (!quit.load()) {
             if (rt::auto_display.load() != 0) {
                 rt::display_update();
                 thread_updates.fetch_add(1);
             }
-            rt::platform::poll_wait(16);
+            rt::display_thread_idle(16);
         }
     });
     rt::display_now();
@@ -366,10 +369,24 @@ TEST_F(DisplayTest, FirstDisplayNowHandsPresentationOver) {
     EXPECT_GE(thread_updates.load(), 1);
     int seen = thread_updates.load();
 
-    img.palette[img.pixels[0]] = 0xFF00FF00;
-    rt::display_now();  // presents at once, on this thread
-    EXPECT_EQ(shown(0, 0), 0x00FF00u);
-    EXPECT_EQ(frames.load(), 2);
+    // From now on each display_now returns with its own frame in the window,
+    // drawn by the display thread.
+    rt::last_present_on_display_thread.store(false);
+    for (uint32_t colour : {0xFF00FF00u, 0xFF0000FFu, 0xFFFF0000u}) {
+        img.palette[img.pixels[0]] = colour;
+        rt::display_now();
+        EXPECT_EQ(shown(0, 0), colour & 0xFFFFFFu);
+        EXPECT_TRUE(rt::last_present_on_display_thread.load());
+        EXPECT_EQ(rt::window_requests.load(), 0);
+    }
+    EXPECT_EQ(frames.load(), 4);
+
+    // Once the display thread shuts down, nothing waits for it and nothing is drawn here.
+    rt::stop_request.store(1);
+    img.palette[img.pixels[0]] = 0xFF123456u;
+    rt::display_now();
+    EXPECT_EQ(shown(0, 0), 0xFF0000u);
+    rt::stop_request.store(0);
     quit.store(true);
     display.join();
     EXPECT_EQ(thread_updates.load(), seen);

@@ -130,6 +130,7 @@ void routine() {
 
 int main(int argc, char** argv) {
     if (argc > 1) shot_folder = argv[1];
+    setenv("SDL_AUDIODRIVER", "dummy", 1);  // the X server's display, no sound card
     std::system(("mkdir -p '" + shot_folder + "'").c_str());
     return rt::runtime_main(1, argv, routine);
 }

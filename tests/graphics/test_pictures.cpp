@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "runtime/host/host.h"
+#include "tests/headless.h"
 
 namespace graphics_test {
 
@@ -89,7 +90,8 @@ void Screen::SetUp() {
     rt::select_screen(page_handle);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     folder = std::filesystem::temp_directory_path() /
-             (std::string("graphics_tests_") + info->test_suite_name() + "_" + info->name());
+             (std::string("graphics_tests_") + info->test_suite_name() + "_" + info->name() + "_" +
+              test_support::library_tag());
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
 }

@@ -11,6 +11,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "tests/headless.h"
+
 namespace sound_test {
 
 Text::Text(std::string text) : bytes(std::move(text)) {
@@ -19,7 +21,8 @@ Text::Text(std::string text) : bytes(std::move(text)) {
 }
 
 std::string scratch_folder(const std::string& name) {
-    std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / ("sound-" + name);
+    std::filesystem::path folder = std::filesystem::path(testing::TempDir()) /
+                                    ("sound-" + name + "-" + test_support::library_tag());
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder.string();

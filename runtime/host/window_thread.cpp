@@ -1,0 +1,75 @@
+// Work on the window done by the display thread for the program thread. SDL 1.2
+// over SDL2 lets only the thread that made the window draw in it or change it,
+// so the program thread never calls the video functions itself: it hands the
+// display update (and with it every mode change) and the caption over, and waits
+// until the display thread has done them. The hand-over is a shared word, as
+// everywhere in the host; the wait on it can be cut short so that a frame costs
+// no polling interval.
+#include <SDL.h>
+
+#include <string>
+
+#include "runtime/host/display_internal.h"
+#include "runtime/host/host.h"
+#include "runtime/platform/platform.h"
+#include "runtime/values/values.h"
+
+namespace rt {
+
+std::atomic<int32_t> window_requests{0};
+
+namespace {
+
+// Written by the program thread before it sets the caption bit, read by the
+// display thread while the bit is set.
+std::string pending_caption;
+
+void serve(int32_t asked) {
+    if (asked & window_request_caption) SDL_WM_SetCaption(pending_caption.c_str(), pending_caption.c_str());
+    if (asked & window_request_present) display_update();
+}
+
+}  // namespace
+
+void serve_window_requests() {
+    const int32_t asked = window_requests.load(std::memory_order_acquire);
+    if (asked == 0) return;
+    serve(asked);
+    window_requests.fetch_and(~asked, std::memory_order_acq_rel);
+    platform::wake_word_waiters(window_requests);
+}
+
+void display_thread_idle(uint32_t ms) {
+    const uint64_t until = platform::wait_clock_ms() + ms;
+    for (;;) {
+        serve_window_requests();
+        const uint64_t now = platform::wait_clock_ms();
+        if (now >= until) return;
+        platform::wait_on_word(window_requests, 0, uint32_t(until - now));
+    }
+}
+
+void on_display_thread(int32_t request) {
+    // A display thread that is shutting down serves nothing more; the statement
+    // hook after this step stops the thread.
+    if (!is_display_thread() && stop_request.load(std::memory_order_acquire) == 1) return;
+    if (is_display_thread() || display_thread_running.load(std::memory_order_acquire) == 0) {
+        serve(request);
+        return;
+    }
+    window_requests.fetch_or(request, std::memory_order_acq_rel);
+    platform::wake_word_waiters(window_requests);
+    for (;;) {
+        const int32_t now = window_requests.load(std::memory_order_acquire);
+        if ((now & request) == 0) return;
+        if (stop_request.load(std::memory_order_acquire) == 1) return;
+        platform::wait_on_word(window_requests, now, 16);
+    }
+}
+
+void set_window_title(const StrVal* title) {
+    pending_caption.assign(reinterpret_cast<const char*>(title->text), title->length);
+    on_display_thread(window_request_caption);
+}
+
+}  // namespace rt

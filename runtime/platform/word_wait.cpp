@@ -1,0 +1,44 @@
+// Waits on a shared word with an early wake-up, for hand-overs that must not
+// cost a polling interval each time (the display thread answers every frame of
+// the program thread). Used by both platform variants: the wait is real time
+// even where the game's clock is virtual.
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "runtime/platform/platform.h"
+
+namespace rt::platform {
+
+static_assert(sizeof(std::atomic<int32_t>) == sizeof(int32_t) && std::atomic<int32_t>::is_always_lock_free,
+              "the kernel waits on the word itself");
+
+namespace {
+
+int* word_address(const std::atomic<int32_t>& word) {
+    return reinterpret_cast<int*>(const_cast<std::atomic<int32_t>*>(&word));
+}
+
+}  // namespace
+
+void wait_on_word(const std::atomic<int32_t>& word, int32_t seen, uint32_t ms) {
+    if (word.load(std::memory_order_acquire) != seen) return;
+    timespec timeout{time_t(ms / 1000), long(ms % 1000) * 1000000L};
+    // EINTR, EAGAIN (the word changed first) and the time-out all mean: look again.
+    syscall(SYS_futex, word_address(word), FUTEX_WAIT_PRIVATE, seen, &timeout, nullptr, 0);
+}
+
+void wake_word_waiters(std::atomic<int32_t>& word) {
+    syscall(SYS_futex, word_address(word), FUTEX_WAKE_PRIVATE, 0x7fffffff, nullptr, nullptr, 0);
+}
+
+uint64_t wait_clock_ms() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
+}
+
+}  // namespace rt::platform
