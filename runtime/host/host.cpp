@@ -38,13 +38,11 @@ int program_main(void*) {
     end_program();
 }
 
-// Serves interval timers; the game installs none, so it only idles.
+// Serves interval timers. The game installs none, and with none to serve the
+// thread only waits for the stop request, in steps short enough for a prompt
+// shutdown, instead of a pass every quarter millisecond.
 int timer_main(void*) {
-    uint32_t passes = 0;
-    while (stop_request.load(std::memory_order_acquire) != 1) {
-        platform::poll_wait(0);
-        if (++passes % 4 == 0) platform::poll_wait(1);
-    }
+    while (stop_request.load(std::memory_order_acquire) != 1) platform::poll_wait(16);
     thread_done_bits.fetch_or(2);
     return 0;
 }
@@ -72,30 +70,42 @@ void read_video_modes() {
         any_video_size = true;
         return;
     }
-    for (int i = 0; modes && modes[i]; ++i) full_screen_modes.push_back({modes[i]->w, modes[i]->h});
+    // SDL 1.2 over SDL2 (versions 1.2.50 and up) never changes the screen's
+    // mode: it lists made-up modes and scales them to the desktop, which costs a
+    // scaling pass per frame and, without a window manager, shows a cropped
+    // picture. There only the desktop's own size is a real mode.
+    const SDL_version* linked = SDL_Linked_Version();
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    const bool scaled_modes = linked && linked->patch >= 50 && info && info->current_w > 0;
+    for (int i = 0; modes && modes[i]; ++i) {
+        if (scaled_modes && (modes[i]->w != info->current_w || modes[i]->h != info->current_h)) continue;
+        full_screen_modes.push_back({modes[i]->w, modes[i]->h});
+    }
 }
 
 bool key_repeat_on = false;
 
-void set_key_repeat(bool on) {
+void turn_key_repeat(bool on) {
     if (on == key_repeat_on) return;
     key_repeat_on = on;
-    SDL_EnableKeyRepeat(on ? 500 : 0, on ? 30 : 0);
+    set_key_repeat(on ? 500 : 0, on ? 30 : 0);
 }
 
 // One even cycle of the display loop. False when the window was closed.
 bool take_events() {
     Uint8 app = SDL_GetAppState();
-    set_key_repeat((app & SDL_APPINPUTFOCUS) && (app & SDL_APPACTIVE));
+    turn_key_repeat((app & SDL_APPINPUTFOCUS) && (app & SDL_APPACTIVE));
     sync_lock_keys(false);
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
             case SDL_KEYDOWN:
                 translate_key_down(int32_t(e.key.keysym.sym), e.key.keysym.unicode);
+                key_repeat_down(int32_t(e.key.keysym.sym), e.key.keysym.unicode, platform::ticks_ms());
                 break;
             case SDL_KEYUP:
                 translate_key_up(int32_t(e.key.keysym.sym));
+                key_repeat_up(int32_t(e.key.keysym.sym));
                 break;
             case SDL_QUIT:
                 return false;
@@ -103,6 +113,9 @@ bool take_events() {
                 break;
         }
     }
+    int32_t symbol = 0;
+    uint32_t unicode = 0;
+    if (key_repeat_due(platform::ticks_ms(), symbol, unicode)) translate_key_down(symbol, unicode);
     sound_check_music_limit();
     return true;
 }
@@ -167,7 +180,10 @@ int runtime_main(int argc, char** argv, void (*game_routine)()) {
         command_line += argv[i];
     }
 
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0) {
+    // No SDL timer subsystem: nothing here uses SDL's timers (ticks and delays
+    // work without it), and classic SDL 1.2 would run a thread that wakes every
+    // millisecond to serve them.
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0) {
         std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
         platform::exit_process(100);
     }
@@ -185,7 +201,10 @@ int runtime_main(int argc, char** argv, void (*game_routine)()) {
 
     read_video_modes();
 
-    SDL_EnableKeyRepeat(500, 30);
+    // The runtime repeats keys itself (runtime/input/repeat.cpp); SDL's own
+    // repeat stays off.
+    SDL_EnableKeyRepeat(0, 0);
+    set_key_repeat(500, 30);
     key_repeat_on = true;
     SDL_EnableUNICODE(1);
 

@@ -46,6 +46,16 @@ void translate_key_up(int32_t symbol);
 // (at start-up) the held modifiers.
 void sync_lock_keys(bool with_modifiers);
 
+// Key repeat, done here rather than by SDL so that it is the same over every
+// SDL 1.2 (display thread). The last key pressed, unless a modifier or lock key,
+// repeats while held: after `delay` ms, then every `interval` ms, at most once
+// per call of key_repeat_due. A delay of 0 turns repeat off.
+void set_key_repeat(uint32_t delay, uint32_t interval);
+void key_repeat_down(int32_t symbol, uint32_t unicode, uint32_t now);
+void key_repeat_up(int32_t symbol);
+// True when the held key repeats now: its symbol and Unicode value as pressed.
+bool key_repeat_due(uint32_t now, int32_t& symbol, uint32_t& unicode);
+
 // Entries waiting in the typed-key buffer (0..15).
 int32_t typed_key_count();
 

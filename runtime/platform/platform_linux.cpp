@@ -61,6 +61,13 @@ bool scroll_lock_on() {
 
 void init_process() {
     clock_gettime(CLOCK_MONOTONIC, &process_start);
+    // SDL 1.2 over SDL2 draws the window through an SDL2 renderer and, on X11,
+    // a framebuffer that is itself a texture of an OpenGL renderer. Where OpenGL
+    // is done in software (no GPU, a virtual X server) that costs half a core at
+    // 60 frames a second. Plain shared-memory images are what classic SDL 1.2
+    // sends, and they cost little everywhere. A player's own settings win.
+    setenv("SDL_RENDER_DRIVER", "software", 0);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
     // The display update may run on the program thread while the display thread
     // takes events, and dialogs open connections of their own: Xlib must lock.
     XInitThreads();

@@ -69,6 +69,10 @@ xdotool key KP_Right KP_Begin
 xdotool keyup Alt_L
 expect "typed 41"
 
+# Ctrl with a letter types its control character: Ctrl+C is 03.
+xdotool key ctrl+c
+expect "typed 03"
+
 # Ctrl+Pause is Break: the process ends with exit code 0.
 xdotool key ctrl+Pause
 for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done

@@ -322,3 +322,67 @@ TEST_F(Translate, StartUpReadsHeldModifiers) {
 
 }  // namespace
 }  // namespace rt
+
+namespace rt {
+namespace {
+
+// Key repeat as the display thread drives it: presses and releases as they come,
+// and one look per event round.
+class Repeat : public ::testing::Test {
+protected:
+    void SetUp() override { set_key_repeat(500, 30); }
+    void TearDown() override { set_key_repeat(0, 0); }
+    // The repeats seen when looking every 32 ms from `from` to `to`.
+    static std::vector<uint32_t> looks(uint32_t from, uint32_t to, int32_t want_symbol = SDLK_LEFT) {
+        std::vector<uint32_t> at;
+        for (uint32_t t = from; t <= to; t += 32) {
+            int32_t symbol = 0;
+            uint32_t unicode = 0;
+            if (key_repeat_due(t, symbol, unicode)) {
+                EXPECT_EQ(symbol, want_symbol);
+                at.push_back(t);
+            }
+        }
+        return at;
+    }
+};
+
+TEST_F(Repeat, AHeldArrowRepeatsAfterTheDelayThroughShiftPresses) {
+    key_repeat_down(SDLK_LEFT, 0, 1000);
+    EXPECT_TRUE(looks(1000, 1499).empty());
+    // Shift down and up meanwhile: a modifier neither repeats nor takes over.
+    key_repeat_down(SDLK_LSHIFT, 0, 1600);
+    key_repeat_up(SDLK_LSHIFT);
+    // Past 1500 the schedule starts, the first repeat one look later; then one a look.
+    std::vector<uint32_t> at = looks(1504, 2496);
+    ASSERT_EQ(at.size(), 31u);
+    EXPECT_EQ(at.front(), 1536u);
+    key_repeat_up(SDLK_RIGHT);  // another key's release changes nothing
+    EXPECT_EQ(looks(2528, 2528).size(), 1u);
+    key_repeat_up(SDLK_LEFT);
+    EXPECT_TRUE(looks(2560, 4000).empty());
+}
+
+TEST_F(Repeat, TheLastKeyPressedRepeatsWithItsOwnCharacterAndOffMeansOff) {
+    key_repeat_down(SDLK_LEFT, 0, 0);
+    key_repeat_down(SDLK_SPACE, ' ', 100);
+    int32_t symbol = 0;
+    uint32_t unicode = 0;
+    EXPECT_FALSE(key_repeat_due(601, symbol, unicode));  // the delay counts from the space
+    EXPECT_FALSE(key_repeat_due(602, symbol, unicode));
+    ASSERT_TRUE(key_repeat_due(640, symbol, unicode));
+    EXPECT_EQ(symbol, SDLK_SPACE);
+    EXPECT_EQ(unicode, uint32_t(' '));
+    EXPECT_FALSE(key_repeat_due(660, symbol, unicode));  // not within the interval
+
+    set_key_repeat(0, 0);  // the window lost the focus
+    EXPECT_FALSE(key_repeat_due(5000, symbol, unicode));
+    key_repeat_down(SDLK_SPACE, ' ', 5000);
+    EXPECT_FALSE(key_repeat_due(9000, symbol, unicode));
+    set_key_repeat(500, 30);  // back: only a new press repeats
+    EXPECT_FALSE(key_repeat_due(9100, symbol, unicode));
+    EXPECT_FALSE(key_repeat_due(9700, symbol, unicode));
+}
+
+}  // namespace
+}  // namespace rt
