@@ -142,7 +142,7 @@ bool take_events() {
         display_thread_idle(1);
         int32_t exit_code = exit_request.load(std::memory_order_acquire);
         if (exit_code != -1) platform::exit_process(exit_code);
-        if (end_request.load(std::memory_order_acquire) == 1) break;
+        if (end_request.load(std::memory_order_acquire) == 1 || platform::termination_requested()) break;
         parity ^= 1;
         if (parity == 1) {
             if (auto_display.load(std::memory_order_acquire) != 0) display_update();

@@ -14,6 +14,10 @@ namespace rt::platform {
 
 // First call of the process, before SDL starts.
 void init_process();
+// True once the system has asked the process to end (SIGTERM, SIGINT, a
+// terminal's hang-up): the display thread then shuts down as after a close of
+// the window.
+bool termination_requested();
 
 // Full path of the running program file; empty when it cannot be had.
 std::string program_file_path();

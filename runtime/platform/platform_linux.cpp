@@ -3,11 +3,13 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <pthread.h>
+#include <signal.h>
 #include <sched.h>
 #include <unistd.h>
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +24,12 @@ namespace rt::platform {
 namespace {
 
 timespec process_start{};
+
+// Set by the signal handler, read by the display thread.
+std::atomic<bool> termination{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "written from a signal handler");
+
+extern "C" void on_termination_signal(int) { termination.store(true); }
 
 uint64_t monotonic_ms(const timespec& t) {
     return uint64_t(t.tv_sec) * 1000u + uint64_t(t.tv_nsec) / 1000000u;
@@ -68,10 +76,19 @@ void init_process() {
     // sends, and they cost little everywhere. A player's own settings win.
     setenv("SDL_RENDER_DRIVER", "software", 0);
     setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
+    // Installed before SDL starts, so SDL keeps them: a termination request is
+    // served by the display loop at any moment, start-up included.
+    struct sigaction action{};
+    action.sa_handler = on_termination_signal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal_number, &action, nullptr);
     // The display update may run on the program thread while the display thread
     // takes events, and dialogs open connections of their own: Xlib must lock.
     XInitThreads();
 }
+
+bool termination_requested() { return termination.load(); }
 
 std::string program_file_path() {
     std::vector<char> buffer(65536);

@@ -90,6 +90,8 @@ namespace platform {
 
 void init_process() {}
 
+bool termination_requested() { return false; }
+
 std::string program_file_path() {
     char buffer[65536];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
