@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/host/errors.h"
+
 namespace rt {
 
 struct StrVal;
@@ -27,9 +29,6 @@ extern std::atomic<uint8_t> end_request;
 // bit 0: held by the Pause key; bit 1: held by the tone queue. Any bit holds the
 // program thread in the statement hook.
 extern std::atomic<uint8_t> pause_bits;
-// The pending runtime error (0 = none) and the step number it was reported in.
-extern std::atomic<int32_t> pending_error;
-extern std::atomic<int32_t> error_line;
 // bit value 1: program thread stopped; 2: timer thread ended.
 extern std::atomic<uint32_t> thread_done_bits;
 
@@ -56,10 +55,6 @@ extern std::atomic<int32_t> window_requests;
 constexpr int32_t window_request_present = 1;  // run the display update
 constexpr int32_t window_request_caption = 2;  // set the caption
 
-// Ends the process. SDL is shut down by the exit handlers, so while the display
-// loop runs, only the display thread may run them: any other thread hands the
-// code over and waits.
-[[noreturn]] void end_process(int32_t code);
 // Called once by the display thread when it enters its loop.
 void mark_display_thread();
 bool is_display_thread();
@@ -88,24 +83,9 @@ void randomize_prompt();
 int runtime_main(int argc, char** argv, void (*game_routine)());
 
 // ------------------------------------------------------------ runtime errors
-// Records an ordinary error (the first of a step wins; numbers below 1 become 5)
-// and returns the number in force; critical numbers end the process.
-int32_t raise_error(int32_t number);
-inline bool error_pending() { return pending_error.load(std::memory_order_acquire) != 0; }
+// raise_error and the rest of the error reporter: runtime/host/errors.h.
 // Shows the pending error, continues (Yes) or ends the program (No).
 void report_error();
-// The critical path of raise_error: message box, then exit code 0.
-[[noreturn]] void critical_error(int32_t number);
-// True for 256, 257, 259, 260 and 502..517.
-bool is_critical_error(int32_t number);
-// The message of an ordinary error number, or "Unprintable error".
-const char* error_message(int32_t number);
-// The texts of a report: "Line:<line>\n<message>\nContinue?" and "Unhandled Error #<n>".
-std::string error_report_text(int32_t number, int32_t line);
-std::string error_report_caption(int32_t number);
-// Message and caption of a critical error.
-std::string critical_error_text(int32_t number);
-std::string critical_error_caption(int32_t number);
 
 // ------------------------------------------------------ presentation and timing
 struct VideoMode {

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/host/host.h"
+#include "runtime/host/errors.h"
 #include "runtime/platform/platform.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"

@@ -9,7 +9,7 @@
 #include <numbers>
 #include <vector>
 
-#include "runtime/host/host.h"
+#include "runtime/host/errors.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"
 

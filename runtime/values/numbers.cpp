@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/host/host.h"
+#include "runtime/host/errors.h"
 #include "runtime/values/values.h"
 
 namespace rt {

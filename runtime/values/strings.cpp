@@ -11,7 +11,7 @@
 #include <cstring>
 #include <new>
 
-#include "runtime/host/host.h"
+#include "runtime/host/errors.h"
 #include "runtime/values/string_store.h"
 #include "runtime/values/values.h"
 
