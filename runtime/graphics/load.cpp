@@ -12,6 +12,7 @@
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/graphics/graphics_internal.h"
+#include "runtime/host/file_report.h"
 #include "runtime/host/host.h"
 #include "runtime/values/values.h"
 
@@ -288,7 +289,7 @@ bool bmp_is_readable(const std::vector<uint8_t>& p) {
     return info_size >= 12 && p.size() - 14 >= info_size;
 }
 
-SDL_Surface* decode(const char* name) {
+SDL_Surface* decode_file(const char* name) {
     std::vector<uint8_t> bytes = read_file(name);
     if (bytes.empty() || bytes.size() > size_t(INT32_MAX) || !gif_is_readable(bytes) ||
         !bmp_is_readable(bytes))
@@ -298,6 +299,12 @@ SDL_Surface* decode(const char* name) {
     // The name's extension tells the formats that carry no signature.
     const char* dot = std::strrchr(name, '.');
     return IMG_LoadTyped_RW(memory, 1, const_cast<char*>(dot ? dot + 1 : ""));
+}
+
+SDL_Surface* decode(const char* name) {
+    SDL_Surface* picture = decode_file(name);
+    if (!picture) report_unusable_file("picture", name);
+    return picture;
 }
 
 // The picture decoded into a new image; its number, or 0 when it cannot be had.
