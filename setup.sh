@@ -13,6 +13,7 @@ build_packages=(build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev libx11-dev
   libgif-dev libsndfile1-dev libvorbis-dev libpng-dev)
 test_packages=(libgtest-dev libbenchmark-dev libxfixes-dev console-data xvfb xauth xdotool imagemagick sox)
+test_packages+=(lintian desktop-file-utils appstream librsvg2-bin)  # packaging/check_package.sh
 
 case "$what" in
   play) packages=("${build_packages[@]}") ;;
