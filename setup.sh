@@ -14,6 +14,7 @@ build_packages=(build-essential cmake pkg-config
   libgif-dev libsndfile1-dev libvorbis-dev libpng-dev)
 test_packages=(libgtest-dev libbenchmark-dev libxfixes-dev console-data xvfb xauth xdotool imagemagick sox
   libsdl2-2.0-0)
+test_packages+=(lintian desktop-file-utils appstream librsvg2-bin)  # packaging/check_package.sh
 
 case "$what" in
   play) packages=("${build_packages[@]}") ;;

@@ -1,11 +1,13 @@
 // The asset generator: writes every picture and sound the game reads into the
-// folder given on the command line. The same bytes come out on every run.
+// folder given on the command line, or the desktop icons into another. The
+// same bytes come out on every run.
 #include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
 
 #include "assets/asset_list.h"
+#include "assets/generator/icon.h"
 #include "assets/generator/picture_files.h"
 #include "assets/generator/pictures.h"
 #include "assets/generator/sound_files.h"
@@ -32,8 +34,10 @@ bool ends_with(const std::string& s, const std::string& end) {
 
 int main(int argc, char** argv) {
     using namespace assets;
+    // The desktop icons go to a folder of their own: the game does not read them.
+    if (argc == 3 && std::string(argv[1]) == "--icons") return write_icons(argv[2]) ? 0 : 1;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER | --icons ICON_FOLDER\n", argv[0]);
         return 2;
     }
     const std::string folder = argv[1];

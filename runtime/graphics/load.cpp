@@ -13,6 +13,7 @@
 #include "runtime/graphics/graphics.h"
 #include "runtime/graphics/graphics_internal.h"
 #include "runtime/host/errors.h"
+#include "runtime/host/file_report.h"
 #include "runtime/values/values.h"
 
 namespace rt {
@@ -292,7 +293,7 @@ bool bmp_is_readable(const std::vector<uint8_t>& p) {
     return info_size >= 12 && p.size() - 14 >= info_size;
 }
 
-SDL_Surface* decode(const char* name) {
+SDL_Surface* decode_file(const char* name) {
     std::vector<uint8_t> bytes = read_file(name);
     int32_t colours = 256;
     if (bytes.empty() || bytes.size() > size_t(INT32_MAX) || !gif_is_readable(bytes, colours) ||
@@ -309,6 +310,12 @@ SDL_Surface* decode(const char* name) {
     if (picture && picture->format->palette)
         for (int32_t i = colours; i < picture->format->palette->ncolors; ++i)
             picture->format->palette->colors[i] = SDL_Color{0, 0, 0, 0};
+    return picture;
+}
+
+SDL_Surface* decode(const char* name) {
+    SDL_Surface* picture = decode_file(name);
+    if (!picture) report_unusable_file("picture", name);
     return picture;
 }
 

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "runtime/host/errors.h"
+#include "runtime/host/file_report.h"
 #include "runtime/platform/platform.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"
@@ -153,8 +154,9 @@ bool file_path(const StrVal* name, std::string& path) {
 
 Mix_Chunk* load_chunk(const std::string& path) {
     SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-    if (file == nullptr) return nullptr;
-    return Mix_LoadWAV_RW(file, 1);
+    Mix_Chunk* chunk = file ? Mix_LoadWAV_RW(file, 1) : nullptr;
+    if (chunk == nullptr) report_unusable_file("sound", path);
+    return chunk;
 }
 
 // ------------------------------------------------------------ lookups
@@ -361,7 +363,10 @@ int32_t open_music_sound(const std::string& path, const Words& words) {
         Mix_FreeChunk(chunk);
     }
     Mix_Music* stream = Mix_LoadMUS(path.c_str());
-    if (stream == nullptr) return 0;
+    if (stream == nullptr) {
+        report_unusable_file("sound", path);
+        return 0;
+    }
     if (words.setpos) {
         Mix_MusicType type = Mix_GetMusicType(stream);
         if (type != MUS_MP3 && type != MUS_MP3_MAD) {

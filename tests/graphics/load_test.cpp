@@ -1,5 +1,6 @@
 // Loading pictures through SDL_image and matching them to the destination palette.
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <utility>
 
@@ -136,7 +137,10 @@ TEST_F(GraphicsLoad, TrueColourBmpIsMatchedPerPixel) {
     for (int i = 0; i < 8; ++i) EXPECT_EQ(img.pixels[i], expected[i]) << i;
 }
 
+// Each file that cannot be had is named once on stderr with the reason, by its
+// full path even when the game gives it relative to its folder.
 TEST_F(GraphicsLoad, NamesThatCannotBeLoaded) {
+    testing::internal::CaptureStderr();
     EXPECT_EQ(load(file("missing.gif")), -1);
     EXPECT_EQ(load(""), -1);
     EXPECT_EQ(rt::load_image(nullptr, 0, false), -1);
@@ -146,6 +150,20 @@ TEST_F(GraphicsLoad, NamesThatCannotBeLoaded) {
     EXPECT_EQ(load(file("empty.gif")), -1);
     graphics_test::write_file(file("text.gif"), {'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'});
     EXPECT_EQ(load(file("text.gif")), -1);
+    std::filesystem::create_directory(file("folder.gif"));
+    EXPECT_EQ(load(file("folder.gif")), -1);
+    EXPECT_EQ(load(file("missing.gif")), -1);
+    EXPECT_LE(load(file("a.gif")), -2);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    EXPECT_EQ(load("voilier1.gif"), -1);
+    std::filesystem::current_path(before);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Unable to load picture " + file("missing.gif") + ": not found\n" +
+              "Unable to load picture " + file("empty.gif") + ": damaged\n" +
+              "Unable to load picture " + file("text.gif") + ": damaged\n" +
+              "Unable to load picture " + file("folder.gif") + ": not a file\n" +
+              "Unable to load picture " + file("voilier1.gif") + ": not found\n");
     EXPECT_EQ(pending(), 0);
 }
 

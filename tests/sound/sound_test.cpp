@@ -159,8 +159,10 @@ TEST_F(Sound, WavAndOggLoadAsChunksAndAsMusic) {
     EXPECT_EQ(Mix_GetMusicType(state.music.music), MUS_WAV);
 }
 
-TEST_F(Sound, MissingOrCorruptFilesGiveHandleZeroSilently) {
+// Handle 0 and no runtime error; stderr names each file once, with the reason.
+TEST_F(Sound, MissingOrCorruptFilesGiveHandleZeroAndOneLineEach) {
     const int before = slots_in_use();
+    testing::internal::CaptureStderr();
     for (const char* name : {"missing.wav", "garbage.wav", "empty.wav", "cut.wav", "cut.ogg"}) {
         EXPECT_EQ(open(name, "sync"), 0) << name;
         EXPECT_EQ(open(name, nullptr), 0) << name;
@@ -176,8 +178,14 @@ TEST_F(Sound, MissingOrCorruptFilesGiveHandleZeroSilently) {
     with_zero += '\0';
     with_zero += "x";
     EXPECT_EQ(rt::sound_open(Text(with_zero), Text("sync")), 0);
+    EXPECT_NE(open("short.wav", "sync"), 0);
+    std::string expected;
+    for (const char* name : {"missing.wav", "garbage.wav", "empty.wav", "cut.wav", "cut.ogg"})
+        expected += "Unable to load sound " + file(name) + (name[0] == 'm' ? ": not found\n" : ": damaged\n");
+    expected += "Unable to load sound " + folder + ": not a file\n";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
     EXPECT_FALSE(rt::error_pending());
-    EXPECT_EQ(slots_in_use(), before);
+    EXPECT_EQ(slots_in_use(), before + 1);
     EXPECT_FALSE(state.music.open);
 }
 

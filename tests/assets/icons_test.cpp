@@ -1,0 +1,127 @@
+// The desktop icons against the window icon held in the program: the same
+// yacht at every size, and the same bytes on every run of the generator.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "runtime/host/window_art.h"
+
+namespace {
+
+using Picture = std::vector<std::array<int, 3>>;  // rows of red, green, blue
+
+// Any picture SDL_image reads, as 24-bit colours; empty when it cannot.
+Picture colours_of(SDL_Surface* loaded, int& size) {
+    Picture out;
+    if (!loaded) return out;
+    SDL_PixelFormat rgb{};
+    rgb.BitsPerPixel = 32;
+    rgb.BytesPerPixel = 4;
+    rgb.Rmask = 0xFF0000;
+    rgb.Gmask = 0xFF00;
+    rgb.Bmask = 0xFF;
+    rgb.Rshift = 16;
+    rgb.Gshift = 8;
+    SDL_Surface* s = SDL_ConvertSurface(loaded, &rgb, SDL_SWSURFACE);
+    SDL_FreeSurface(loaded);
+    if (!s) return out;
+    size = s->w == s->h ? s->w : -1;
+    for (int y = 0; y < s->h; ++y)
+        for (int x = 0; x < s->w; ++x) {
+            uint32_t p = static_cast<const uint32_t*>(s->pixels)[size_t(y) * s->pitch / 4 + x];
+            out.push_back({int(p >> 16 & 255), int(p >> 8 & 255), int(p & 255)});
+        }
+    SDL_FreeSurface(s);
+    return out;
+}
+
+// Down to 32 by 32: the pixel just past the middle of each 32nd (a picture
+// drawn from the 32-pixel design shows that design's colour there), or with
+// `average` the mean of the 32nd.
+Picture to_32(const Picture& p, int size, bool average) {
+    const int k = size / 32;
+    Picture out(32 * 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            if (!average) {
+                out[size_t(y) * 32 + x] = p[size_t(y * k + k / 2) * size + x * k + k / 2];
+                continue;
+            }
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                for (int j = 0; j < k; ++j)
+                    for (int i = 0; i < k; ++i) sum += p[size_t(y * k + j) * size + x * k + i][c];
+                out[size_t(y) * 32 + x][c] = sum / (k * k);
+            }
+        }
+    return out;
+}
+
+// Pixels farther than `step` from the reference, by |dr| + |dg| + |db|.
+int differing(const Picture& a, const Picture& b, int step = 60) {
+    int n = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        n += std::abs(a[i][0] - b[i][0]) + std::abs(a[i][1] - b[i][1]) + std::abs(a[i][2] - b[i][2]) > step;
+    return n;
+}
+
+std::string bytes_of(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(DesktopIcons, TheWindowIconsYachtAtEverySize) {
+    int size = 0;
+    SDL_RWops* bmp = SDL_RWFromConstMem(rt::icon_bmp.data(), int(rt::icon_bmp.size()));
+    const Picture window = colours_of(SDL_LoadBMP_RW(bmp, 1), size);
+    ASSERT_EQ(size, 32);
+    // The measure tells a different picture: the yacht turned round is far off.
+    Picture turned(window.size());
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) turned[size_t(y) * 32 + x] = window[size_t(y) * 32 + 31 - x];
+    EXPECT_GT(differing(turned, window), 100);
+
+    for (int wanted : {32, 64, 128, 256, 512}) {
+        const std::string file = std::string(ICON_DIR) + "/supervivedas_" + std::to_string(wanted) + ".png";
+        const Picture icon = colours_of(IMG_Load(file.c_str()), size);
+        ASSERT_EQ(size, wanted) << file;
+        if (wanted == 32) {
+            EXPECT_EQ(icon, window) << "the 32-pixel icon is the window icon, pixel for pixel";
+            continue;
+        }
+        // Smoothed edges pass near the middles at 64 pixels, so there only
+        // the averages are compared, a few blended edge pixels allowed.
+        if (wanted >= 128) {
+            EXPECT_EQ(differing(to_32(icon, wanted, false), window, 0), 0) << file;
+        }
+        EXPECT_LE(differing(to_32(icon, wanted, true), window), 40) << file;
+    }
+}
+
+TEST(DesktopIcons, SameBytesOnEveryRun) {
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    auto folder = std::filesystem::temp_directory_path() / ("icons_again_" + std::to_string(stamp));
+    std::filesystem::create_directories(folder);
+    std::string command = std::string("\"") + ASSET_GENERATOR + "\" --icons \"" + folder.string() + "\"";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++files;
+        EXPECT_EQ(bytes_of(entry.path()), bytes_of(std::filesystem::path(ICON_DIR) / entry.path().filename()))
+            << entry.path().filename();
+    }
+    EXPECT_EQ(files, 6u);  // the SVG and five PNG sizes
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
