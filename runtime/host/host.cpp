@@ -3,9 +3,11 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/display_internal.h"
@@ -91,21 +93,48 @@ void turn_key_repeat(bool on) {
     set_key_repeat(on ? 500 : 0, on ? 30 : 0);
 }
 
+// Keys that went down through key events and have not come up yet.
+std::vector<int32_t> keys_down;
+
+// A cycle that takes this many events may have met a full event queue, which
+// drops what comes after, key-ups included (SDL 1.2 keeps 127).
+constexpr int32_t events_near_full_queue = 64;
+
+// After a flood of events, every key that SDL no longer sees down is released,
+// so that no key stays held for a lost key-up.
+void release_keys_no_longer_down() {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyState(&count);
+    std::erase_if(keys_down, [&](int32_t symbol) {
+        if (symbol >= 0 && symbol < count && state[symbol]) return false;
+        translate_key_up(symbol);
+        key_repeat_up(symbol);
+        return true;
+    });
+}
+
 // One even cycle of the display loop. False when the window was closed.
 bool take_events() {
     Uint8 app = SDL_GetAppState();
     turn_key_repeat((app & SDL_APPINPUTFOCUS) && (app & SDL_APPACTIVE));
     sync_lock_keys(false);
     SDL_Event e;
+    int32_t taken = 0;
     while (SDL_PollEvent(&e)) {
+        ++taken;
+        const bool key_event = e.type == SDL_KEYDOWN || e.type == SDL_KEYUP;
+        const int32_t symbol = key_event ? int32_t(e.key.keysym.sym) : 0;
         switch (e.type) {
             case SDL_KEYDOWN:
-                translate_key_down(int32_t(e.key.keysym.sym), e.key.keysym.unicode);
-                key_repeat_down(int32_t(e.key.keysym.sym), e.key.keysym.unicode, platform::ticks_ms());
+                translate_key_down(symbol, e.key.keysym.unicode);
+                key_repeat_down(symbol, e.key.keysym.unicode, platform::ticks_ms());
+                if (std::find(keys_down.begin(), keys_down.end(), symbol) == keys_down.end())
+                    keys_down.push_back(symbol);
                 break;
             case SDL_KEYUP:
-                translate_key_up(int32_t(e.key.keysym.sym));
-                key_repeat_up(int32_t(e.key.keysym.sym));
+                translate_key_up(symbol);
+                key_repeat_up(symbol);
+                std::erase(keys_down, symbol);
                 break;
             case SDL_QUIT:
                 return false;
@@ -113,6 +142,7 @@ bool take_events() {
                 break;
         }
     }
+    if (taken >= events_near_full_queue) release_keys_no_longer_down();
     int32_t symbol = 0;
     uint32_t unicode = 0;
     if (key_repeat_due(platform::ticks_ms(), symbol, unicode)) translate_key_down(symbol, unicode);
@@ -120,13 +150,23 @@ bool take_events() {
     return true;
 }
 
+// How long the shutdown waits for the program thread to reach a statement hook.
+// A thread stuck inside a library call (a dialog, a decoder, a device) never
+// does; after this the process ends without it.
+constexpr uint64_t shutdown_wait_ms = 2000;
+
 [[noreturn]] void shut_down() {
     stop_request.store(1, std::memory_order_release);
     attention_flag.store(1, std::memory_order_release);
     platform::wake_word_waiters(window_requests);
     display_thread_running.store(0);
+    const uint64_t until = platform::wait_clock_ms() + shutdown_wait_ms;
+    while (thread_done_bits.load(std::memory_order_acquire) != 3 && platform::wait_clock_ms() < until)
+        platform::poll_wait(16);
+    // The other threads may still run: only what the display thread owns is
+    // shut down, the exit handlers (sound, fonts, SDL) would race them.
+    if (thread_done_bits.load(std::memory_order_acquire) != 3) platform::abandon_process(0);
     if (program_thread) SDL_WaitThread(program_thread, nullptr);
-    while (thread_done_bits.load(std::memory_order_acquire) != 3) platform::poll_wait(16);
     if (timer_thread) SDL_WaitThread(timer_thread, nullptr);
     SDL_ShowCursor(SDL_DISABLE);
     if (cursor) SDL_FreeCursor(cursor);
@@ -188,6 +228,7 @@ int runtime_main(int argc, char** argv, void (*game_routine)()) {
         platform::exit_process(100);
     }
     std::atexit(SDL_Quit);
+    platform::watch_display_connection();
 
     fix_clock_base();
 

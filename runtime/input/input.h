@@ -56,6 +56,9 @@ void key_repeat_up(int32_t symbol);
 // True when the held key repeats now: its symbol and Unicode value as pressed.
 bool key_repeat_due(uint32_t now, int32_t& symbol, uint32_t& unicode);
 
+// Codes in the held-key list (lock toggles included).
+int32_t held_key_count();
+
 // Entries waiting in the typed-key buffer (0..15).
 int32_t typed_key_count();
 

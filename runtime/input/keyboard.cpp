@@ -306,6 +306,11 @@ bool key_held(int32_t code) {
     return is_held(code);
 }
 
+int32_t held_key_count() {
+    std::lock_guard lock(held_lock);
+    return int32_t(held.size());
+}
+
 int32_t key_down(int32_t code) {
     if (error_pending()) return 0;
     if (code <= 0) {

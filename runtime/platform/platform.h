@@ -64,6 +64,15 @@ enum class Answer { yes, no, ok };
 // yes_no: buttons Yes and No; otherwise a single OK button.
 Answer message_box(const std::string& text, const std::string& caption, bool yes_no);
 
+// Once the window system is up: losing the connection to it ends the process
+// at once with exit code 1 and one line on stderr, without exit handlers (the
+// other threads may be inside the window system's library at that moment).
+void watch_display_connection();
+// Shuts the window down from the display thread (the screen's mode restored)
+// and ends the process with `code` without running exit handlers: for a
+// shutdown that cannot wait for another thread stuck inside a library call.
+[[noreturn]] void abandon_process(int code);
+
 // End the calling thread. May return on platforms that cannot do it.
 void exit_thread();
 // End the process now; exit handlers run.

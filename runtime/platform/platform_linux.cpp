@@ -141,6 +141,24 @@ KeyState read_key_state() {
     return k;
 }
 
+namespace {
+
+extern "C" int on_display_connection_lost(Display*) {
+    static const char line[] = "The connection to the X server was lost.\n";
+    [[maybe_unused]] ssize_t written = write(STDERR_FILENO, line, sizeof line - 1);
+    _exit(1);
+}
+
+}  // namespace
+
+void watch_display_connection() { XSetIOErrorHandler(on_display_connection_lost); }
+
+void abandon_process(int code) {
+    std::fflush(nullptr);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    _exit(code);
+}
+
 void exit_thread() { pthread_exit(nullptr); }
 
 void exit_process(int code) {

@@ -1,8 +1,11 @@
 // A small program on the real platform layer for the window tests: it shows an
 // 800 by 600 page (windowed, or full-screen when asked) or raises an error.
-//   window_probe [window|fullscreen|error]
+// "stuck" shows the page and then blocks inside a library call for good.
+//   window_probe [window|fullscreen|error|stuck]
 #include <cstdio>
 #include <cstring>
+
+#include <unistd.h>
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/host.h"
@@ -26,6 +29,16 @@ void routine() {
     rt::step(3, [&] { rt::select_screen(page); });
     rt::step(4, [&] { draw_page(page); });
     rt::step(5, [] { rt::display_now(); });
+    if (std::strcmp(mode, "stuck") == 0) {
+        rt::step(43, [] {
+            std::printf("stuck\n");
+            std::fflush(stdout);
+            int ends[2];
+            char byte;
+            // Nobody writes: the read never returns.
+            if (pipe(ends) == 0) [[maybe_unused]] ssize_t n = read(ends[0], &byte, 1);
+        });
+    }
     if (std::strcmp(mode, "error") == 0) {
         rt::step(41, [] { rt::raise_error(5); });
         rt::step(42, [] {

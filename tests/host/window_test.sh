@@ -41,4 +41,32 @@ xdotool key n
 wait $pid; rc=$?
 [ $rc -eq 0 ] || fail "after No: exit code $rc"
 grep -q continued "$out/error2.out" && fail "No went on with the next step"
+# A program thread stuck inside a library call never reaches its next step: the
+# close button and SIGTERM still end the process, with exit code 0, within 3 s.
+for how in close term; do
+    SDL_AUDIODRIVER=dummy "$probe" stuck > "$out/stuck.out" & pid=$!
+    "$xwin" wait Untitled 10000 >/dev/null || fail "no window (stuck, $how)"
+    for _ in $(seq 100); do grep -q stuck "$out/stuck.out" && break; sleep 0.05; done
+    if [ $how = close ]; then "$xwin" close Untitled; else kill -TERM $pid; fi
+    for _ in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+    kill -0 $pid 2>/dev/null && { kill -9 $pid; fail "stuck program still running 3 s after $how"; }
+    wait $pid; rc=$?
+    [ $rc -eq 0 ] || fail "stuck program, $how: exit code $rc"
+done
+
+# The X server goes away under a running program: it ends at once with exit
+# code 1 and says why on one line. A server of this test's own, since the one
+# it runs on must outlive it.
+lost=$((700 + $$ % 200))
+Xvfb ":$lost" -screen 0 1024x768x24 -noreset -nolisten tcp > /dev/null 2>&1 & server=$!
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$lost" ] && break; sleep 0.1; done
+DISPLAY=":$lost" SDL_AUDIODRIVER=dummy "$probe" > /dev/null 2> "$out/lost.err" & pid=$!
+DISPLAY=":$lost" "$xwin" wait Untitled 10000 >/dev/null || { kill $server; fail "no window (server loss)"; }
+sleep 0.5
+kill $server
+for _ in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && { kill -9 $pid; fail "still running 3 s after the X server went away"; }
+wait $pid; rc=$?
+[ $rc -eq 1 ] || fail "X server gone: exit code $rc"
+[ "$(cat "$out/lost.err")" = "The connection to the X server was lost." ] || fail "X server gone: stderr $(cat "$out/lost.err")"
 echo "window tests passed"

@@ -99,6 +99,38 @@ TEST_F(InputHostDeathTest, PauseHoldsTheGameUntilAnotherKey) {
         ExitedWithCode(0), "held\nresumed, held 1, typed 0\n");
 }
 
+TEST_F(InputHostDeathTest, AFloodThatOverflowsTheEventQueueLeavesNoKeyHeld) {
+    EXPECT_EXIT(
+        {
+            watchdog();
+            run([] {
+                std::thread([] {
+                    // Far more events than the queue holds, faster than the
+                    // display thread takes them: some key-ups are dropped. SDL's
+                    // own key state (never set by pushed events) says every key is up.
+                    const SDLKey keys[] = {SDLK_LEFT, SDLK_RIGHT, SDLK_a, SDLK_q, SDLK_SPACE, SDLK_LSHIFT};
+                    int dropped = 0;
+                    for (int round = 0; round < 200; ++round)
+                        for (SDLKey k : keys) {
+                            for (bool down : {true, false}) {
+                                SDL_Event e{};
+                                e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+                                e.key.keysym.sym = k;
+                                if (SDL_PushEvent(&e) != 0) ++dropped;
+                            }
+                        }
+                    if (dropped == 0) std::_Exit(3);  // the queue never overflowed: no test
+                    if (!eventually([] { return rt::held_key_count() == 0; })) std::_Exit(4);
+                    std::this_thread::sleep_for(100ms);
+                    std::fprintf(stderr, "held %d, left %d\n", rt::held_key_count(), -rt::key_down(rt::key_left));
+                    rt::end_request.store(1);
+                }).detach();
+                counting_steps();
+            });
+        },
+        ExitedWithCode(0), "held 0, left 0\n");
+}
+
 TEST_F(InputHostDeathTest, BreakEndsTheProcessWithExitCodeZero) {
     EXPECT_EXIT(
         {

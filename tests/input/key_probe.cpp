@@ -1,7 +1,8 @@
 // A small program on the real platform layer for the keyboard test under an X
 // server: it shows a page and prints every typed key and every change of a few
 // held keys, one line each:
-//   typed 20 | typed 00 4d | down 19200 | up 19200
+//   typed 20 | typed 00 4d | down 19200 | up 19200 | held 3
+// ("held" whenever the number of codes in the held-key list changes).
 #include <cstdio>
 
 #include "runtime/graphics/graphics.h"
@@ -27,6 +28,11 @@ void report_keys() {
         const bool down = rt::key_down(watched[i]) != 0;
         if (down != was_down[i]) std::printf("%s %d\n", down ? "down" : "up", watched[i]);
         was_down[i] = down;
+    }
+    static int32_t held = -1;
+    if (rt::held_key_count() != held) {
+        held = rt::held_key_count();
+        std::printf("held %d\n", held);
     }
     std::fflush(stdout);
 }
