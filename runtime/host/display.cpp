@@ -216,18 +216,52 @@ size_t palette_entries(const Image& page) {
     return page.bits_per_pixel >= 8 ? 256 : size_t{1} << page.bits_per_pixel;
 }
 
-bool frame_unchanged(const Image& page) {
+// Rows [first, end) of a palette page that differ from the frame cache.
+struct Band {
+    int32_t first = 0, end = 0;
+};
+// Unchanged runs shorter than this between two changed rows are sent along:
+// fewer, larger rectangles cost the window system less than many thin ones.
+constexpr int32_t band_gap = 4;
+
+bool cache_matches_layout(const Image& page) {
     size_t size = static_cast<size_t>(page.width) * page.height;
-    return frame_cache.size == size && std::memcmp(frame_cache.pixels.data(), page.pixels, size) == 0 &&
-           std::memcmp(frame_cache.palette.data(), palette_of(page),
-                       palette_entries(page) * sizeof(uint32_t)) == 0;
+    return frame_cache.size == size && std::memcmp(frame_cache.palette.data(), palette_of(page),
+                                                   palette_entries(page) * sizeof(uint32_t)) == 0;
 }
 
-void remember_frame(const Image& page) {
+// The bands of rows to convert: none for an unchanged frame, the whole page
+// when the cache cannot tell (another size or palette, or the screen not valid).
+const std::vector<Band>& changed_bands(const Image& page) {
+    static std::vector<Band> bands;
+    bands.clear();
+    if (!video.screen_valid || !cache_matches_layout(page)) {
+        bands.push_back({0, page.height});
+        return bands;
+    }
+    const size_t width = page.width;
+    for (int32_t row = 0; row < page.height; ++row) {
+        const size_t at = row * width;
+        if (std::memcmp(frame_cache.pixels.data() + at, page.pixels + at, width) == 0) continue;
+        if (!bands.empty() && row - bands.back().end < band_gap)
+            bands.back().end = row + 1;
+        else
+            bands.push_back({row, row + 1});
+    }
+    return bands;
+}
+
+void remember_palette(const Image& page) {
     size_t size = static_cast<size_t>(page.width) * page.height;
-    frame_cache.pixels.assign(page.pixels, page.pixels + size);  // keeps its capacity
-    std::copy_n(palette_of(page), palette_entries(page), frame_cache.palette.begin());
+    frame_cache.pixels.resize(size);  // keeps its capacity
     frame_cache.size = size;
+    std::copy_n(palette_of(page), palette_entries(page), frame_cache.palette.begin());
+}
+
+void remember_rows(const Image& page, const Band& band) {
+    const size_t from = static_cast<size_t>(band.first) * page.width;
+    std::memcpy(frame_cache.pixels.data() + from, page.pixels + from,
+                static_cast<size_t>(band.end - band.first) * page.width);
 }
 
 void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layout& layout) {
@@ -270,21 +304,35 @@ void present() {
     if ((state == 1 && choice.best < 0) || (state == 2 && choice.best_4_3 < 0)) enter_state(0);
     if (!prepare_video(width, height, choice, modes)) return;
 
+    // A palette page is sent in proportion to its change: only the rows that
+    // differ from the last frame are converted and updated in the window.
     const bool palette_page = page.bytes_per_pixel == 1 && !page.text_screen;
-    if (palette_page && video.screen_valid && frame_unchanged(page)) return;
+    static const std::vector<Band> no_bands;
+    const std::vector<Band>& bands = palette_page ? changed_bands(page) : no_bands;
+    if (palette_page && bands.empty()) return;
 
     SDL_Surface* s = video.surface;
     if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) < 0) return;
     PixelTarget target = drawing_target();
+    const bool whole_surface = !video.screen_valid || !palette_page || video.side_buffer_in_use;
     if (!video.screen_valid) clear_target(target);
     const Layout& l = video.layout;
     uint32_t* origin = target.pixels + static_cast<size_t>(l.offset_y) * target.stride + l.offset_x;
     bool fits = l.offset_x >= 0 && l.offset_y >= 0 && l.offset_x + l.picture_width <= target.width &&
                 l.offset_y + l.picture_height <= target.height;
+    static std::vector<SDL_Rect> rects;
+    rects.clear();
     if (fits && palette_page) {
-        remember_frame(page);
-        convert_palette_rows(page.pixels, page.width, page.width, page.height, palette_of(page), origin,
-                             target.stride, l.factor_x, l.factor_y);
+        remember_palette(page);
+        for (const Band& band : bands) {
+            remember_rows(page, band);
+            convert_palette_rows(page.pixels + static_cast<size_t>(band.first) * page.width, page.width,
+                                 page.width, band.end - band.first, palette_of(page),
+                                 origin + static_cast<size_t>(band.first) * l.factor_y * target.stride,
+                                 target.stride, l.factor_x, l.factor_y);
+            rects.push_back({Sint16(l.offset_x), Sint16(l.offset_y + band.first * l.factor_y),
+                             Uint16(l.picture_width), Uint16((band.end - band.first) * l.factor_y)});
+        }
     } else if (fits && page.bytes_per_pixel == 4) {
         frame_cache.size = 0;
         copy_rgb_rows(reinterpret_cast<const uint32_t*>(page.pixels), page.width, page.width, page.height,
@@ -295,7 +343,10 @@ void present() {
     }
     if (video.side_buffer_in_use) copy_side_buffer(video.side_buffer.data(), s);
     if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
-    SDL_UpdateRect(s, 0, 0, 0, 0);
+    if (whole_surface || rects.empty())
+        SDL_UpdateRect(s, 0, 0, 0, 0);
+    else
+        SDL_UpdateRects(s, int(rects.size()), rects.data());
     video.screen_valid = true;
     last_present_on_display_thread.store(is_display_thread(), std::memory_order_relaxed);
 }

@@ -116,3 +116,12 @@ TEST(ReplayDeterminism, SameScriptSameBytesEvenSideBySide) {
     EXPECT_EQ(a.picture(700).index, c.picture(700).index);
     EXPECT_EQ(a.frames.size(), 700u);
 }
+
+// The window is updated only where the page changed; whatever the changes, it
+// must show the page exactly as a conversion of the whole page would.
+TEST(ReplayWindow, ShowsEveryFrameOfTitleIntroductionAndRaceExactly) {
+    auto r = run("", {"--autopilot", "win", "--time", "22:00:00", "--frames", "5000", "--check-window"});
+    ASSERT_EQ(r.exit_code, 0) << r.errors;
+    EXPECT_NE(r.errors.find("window checked 5000 frames"), std::string::npos) << r.errors;
+    EXPECT_EQ(r.at(5000)->screen, "race");
+}

@@ -6,8 +6,11 @@
 //
 //   replay [--script FILE] [--frames N] [--json FILE] [--json-every N]
 //          [--png LIST] [--png-screens] [--png-dir DIR] [--time HH:MM:SS]
-//          [--autopilot win|lose]
+//          [--autopilot win|lose] [--check-window]
 //
+// --check-window compares the window with the screen page at every frame (each
+// pixel against its palette colour) and ends with exit code 3 at the first
+// frame where they differ; "window checked N frames" goes to stderr at the end.
 // --json-every N writes every Nth frame, the last one and each frame whose screen
 // differs from the frame before. LIST is a comma-separated list of frames and ranges (10,20-30) and "end" (the
 // frame the program shows while it waits for its last key after Q);
@@ -24,8 +27,11 @@
 #include <string>
 #include <thread>
 
+#include <SDL.h>
+
 #include "game/game.h"
 #include "game/state.h"
+#include "runtime/graphics/graphics.h"
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
 #include "runtime/platform/virtual.h"
@@ -48,6 +54,7 @@ struct Options {
     std::string png_dir = ".";
     int32_t seconds_of_day = 12 * 3600;
     bool autopilot = false;
+    bool check_window = false;
     PilotMode pilot_mode = PilotMode::win;
 };
 
@@ -61,6 +68,7 @@ struct Run {
     std::atomic<int64_t> frame{0};
     game::Screen previous_screen = game::Screen::start_up;
     PageCopy previous_page;  // kept for --png-screens
+    int64_t windows_checked = 0;
 };
 
 Run run;
@@ -70,7 +78,7 @@ Run run;
                  "replay: %s\n"
                  "usage: replay [--script FILE] [--frames N] [--json FILE|-] [--json-every N]\n"
                  "              [--png LIST] [--png-screens] [--png-dir DIR] [--time HH:MM:SS]\n"
-                 "              [--autopilot win|lose]\n",
+                 "              [--autopilot win|lose] [--check-window]\n",
                  why.c_str());
     std::exit(2);
 }
@@ -128,6 +136,8 @@ Options parse_options(int argc, char** argv) {
                 s > 59)
                 usage("bad time of day '" + v + "'");
             o.seconds_of_day = h * 3600 + m * 60 + s;
+        } else if (arg == "--check-window") {
+            o.check_window = true;
         } else if (arg == "--autopilot") {
             std::string v = value();
             if (v != "win" && v != "lose") usage("the autopilot either wins or loses");
@@ -144,6 +154,7 @@ Options parse_options(int argc, char** argv) {
 // Flushes what was written and ends the process at once: the runtime's threads
 // are left as they are, no exit handler runs.
 [[noreturn]] void finish(int code) {
+    if (run.options.check_window) std::fprintf(stderr, "window checked %lld frames\n", (long long)run.windows_checked);
     if (run.json) std::fflush(run.json);
     std::fflush(nullptr);
     std::_Exit(code);
@@ -197,6 +208,27 @@ void hold(int32_t symbol, bool down) {
     if (!down && run.held.count(symbol)) release({symbol, 0});
 }
 
+// The window as display_now left it against the page it shows: every pixel in
+// its palette colour. The display thread is idle meanwhile (the program thread
+// presents by itself, and it is here).
+void check_window(int64_t frame) {
+    const SDL_Surface* window = SDL_GetVideoSurface();
+    const rt::Image& page = rt::image(rt::display_page);
+    if (!window || rt::auto_display.load() != 0 || page.bytes_per_pixel != 1) return;
+    const uint32_t* palette = page.palette ? page.palette : rt::default_palette.data();
+    for (int32_t y = 0; y < page.height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(window->pixels) +
+                                                            size_t(y) * window->pitch);
+        for (int32_t x = 0; x < page.width; ++x)
+            if ((row[x] & 0xFFFFFFu) != (palette[page.pixels[size_t(y) * page.width + x]] & 0xFFFFFFu)) {
+                std::fprintf(stderr, "replay: frame %lld: the window differs from the page at (%d, %d)\n",
+                             (long long)frame, x, y);
+                finish(3);
+            }
+    }
+    ++run.windows_checked;
+}
+
 // At every display_now, on the program thread.
 void on_frame() {
     const int64_t n = run.frame.fetch_add(1) + 1;
@@ -211,6 +243,7 @@ void on_frame() {
         if (screen_changed && n > 1) replay::save_png(run.options.png_dir + "/" + frame_name(n - 1), run.previous_page);
         copy_page(run.previous_page);
     }
+    if (o.check_window) check_window(n);
     if (last) finish(0);
     for (const Event& e : run.script.at_frame(n)) apply(e, n);
     if (o.autopilot) {
