@@ -277,10 +277,13 @@ TEST_F(DisplayTest, UnchangedFrameIsNotDrawnAgain) {
     rt::display_update();
     EXPECT_EQ(shown(0, 0), 0x010101u);
 
+    // One pixel differs: its row is drawn again, the others are left alone.
     poke(0, 0, 0xABCDEF);
-    img.pixels[47 * 64 + 63] ^= 1;  // one pixel differs
+    poke(0, 46, 0xABCDEF);
+    img.pixels[47 * 64 + 63] ^= 1;
     rt::display_update();
-    EXPECT_EQ(shown(0, 0), 0x010101u);
+    EXPECT_EQ(shown(0, 0), 0xABCDEFu);
+    EXPECT_EQ(shown(0, 46), 0xABCDEFu);
     EXPECT_EQ(shown(63, 47), colour(img, 63, 47));
 }
 
@@ -288,7 +291,7 @@ TEST_F(DisplayTest, DisplayHoldStopsPresentation) {
     rt::Image& img = page(64, 48);
     rt::display_update();
     poke(1, 1, 0xABCDEF);
-    img.pixels[0] ^= 1;
+    img.pixels[64] ^= 1;  // a change in the poked row
     rt::display_hold.store(1);
     rt::display_update();
     EXPECT_EQ(rt::display_hold.load(), 2);
