@@ -1,6 +1,6 @@
 // The end of a stage: the ambient sounds stop, the teams are ranked by points,
 // the time bonus and the score are worked out, and the ranking screen is shown
-// until a typed space. Then the next stage, or back to the title screen.
+// until a typed space, at most 60 times a second. Then the next stage, or back to the title screen.
 #include "game/calls.h"
 #include "game/game.h"
 #include "runtime/host/host.h"
@@ -96,7 +96,12 @@ bool stage_end() {
                 print_line(join(number_text(total_score), text(" ")));
             }
         });
-        step(1960, [&] { rt::display_now(); });
+        // A screen that only waits for a key presents at the race's pace, no
+        // faster; the wait is real time, so the game's clock stays where it was.
+        step(1960, [&] {
+            rt::pace_in_real_time(60);
+            rt::display_now();
+        });
         bool leave = step(1961, [&] {
             take_typed_key();
             return equals(key_text, text(" "));

@@ -66,6 +66,7 @@ struct FrameCache {
 Video video;
 FrameCache frame_cache;
 double frame_mark = 0;  // limit_rate's previous frame mark in ms; 0 = none yet
+double real_frame_mark = 0;  // pace_in_real_time's, on the wait clock; 0 = none yet
 std::vector<uint32_t> text_line;  // one pixel row of a text page
 
 bool doubles(int32_t width, int32_t height) {
@@ -375,6 +376,7 @@ void display_forget() {
     video = Video{};
     frame_cache = FrameCache{};
     frame_mark = 0;
+    real_frame_mark = 0;
 }
 
 // ------------------------------------------------------------ presentation
@@ -468,6 +470,21 @@ void limit_rate(double rate) {
         mark += period;  // a little late: keep the phase
     } else {
         mark = now;  // far behind: start again from now rather than catch up
+    }
+}
+
+void pace_in_real_time(double rate) {
+    if (error_pending() || !(rate > 0)) return;
+    const double period = 1000.0 / rate;
+    double now = double(platform::wait_clock_ms());
+    if (real_frame_mark == 0 || now - real_frame_mark > period + 16) {
+        real_frame_mark = now;  // first pass, or far behind: start from now
+        return;
+    }
+    real_frame_mark += period;
+    while (now < real_frame_mark) {
+        platform::poll_wait(uint32_t(real_frame_mark - now) + 1);
+        now = double(platform::wait_clock_ms());
     }
 }
 

@@ -110,5 +110,9 @@ void display_now();
 void set_full_screen(int32_t option);
 void limit_rate(double rate);
 void sleep_seconds(double seconds);
+// At most `rate` passes a second for a loop that only waits for a key: waits
+// real time until a period after the previous pass. Unlike limit_rate it never
+// moves the game's clock, so a replay's timer readings stay as they were.
+void pace_in_real_time(double rate);
 
 }  // namespace rt

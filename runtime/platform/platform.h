@@ -45,8 +45,8 @@ void wake_word_waiters(std::atomic<int32_t>& word);
 // Real milliseconds from an arbitrary start, for the deadlines of such waits.
 uint64_t wait_clock_ms();
 
-// Calendar time in whole seconds; false when it is not available.
-bool calendar_seconds(int64_t& seconds);
+// Calendar time in milliseconds; false when it is not available.
+bool calendar_milliseconds(int64_t& milliseconds);
 // Seconds since local midnight of calendar time `seconds`; false when unknown.
 bool local_seconds_of_day(int64_t seconds, int32_t& seconds_of_day);
 

@@ -111,10 +111,10 @@ void sleep_ms(uint32_t ms) { sleep_for(ms); }
 
 void poll_wait(uint32_t ms) { sleep_for(ms); }
 
-bool calendar_seconds(int64_t& seconds) {
-    time_t t = time(nullptr);
-    if (t == time_t(-1)) return false;
-    seconds = int64_t(t);
+bool calendar_milliseconds(int64_t& milliseconds) {
+    timespec now{};
+    if (clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
+    milliseconds = int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
     return true;
 }
 

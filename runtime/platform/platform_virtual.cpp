@@ -118,10 +118,10 @@ void poll_wait(uint32_t ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-bool calendar_seconds(int64_t& seconds) {
+bool calendar_milliseconds(int64_t& milliseconds) {
     std::lock_guard<std::mutex> guard(state_lock);
     if (!calendar_available) return false;
-    seconds = calendar_at_tick0 + clock_ticks.load() / 1000;
+    milliseconds = calendar_at_tick0 * 1000 + clock_ticks.load();
     return true;
 }
 

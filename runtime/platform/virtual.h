@@ -22,7 +22,7 @@ void advance(uint32_t ms);
 
 // Calendar: whole seconds at tick 0 and the local seconds since midnight then.
 // Default: calendar 1,000,000,000, local time 12:00:00. `available` false makes
-// calendar_seconds and local_seconds_of_day fail.
+// calendar_milliseconds and local_seconds_of_day fail.
 void set_calendar(int64_t calendar_at_tick0, int32_t seconds_of_day_at_tick0, bool available = true);
 
 // Lock keys and modifiers that read_key_state reports.

@@ -71,16 +71,18 @@ void set_clock_base(uint32_t milliseconds, uint32_t ticks) {
 }
 
 void fix_clock_base() {
-    // Start on a calendar second boundary, so that the milliseconds are right.
-    int64_t calendar = 0;
-    if (platform::calendar_seconds(calendar)) {
-        const int64_t first = calendar;
-        while (platform::calendar_seconds(calendar) && calendar == first) platform::sleep_ms(1);
-    }
+    // The calendar's own milliseconds, read beside the tick count: no wait for
+    // the next calendar second.
     const uint32_t ticks = platform::ticks_ms();
+    int64_t calendar_ms = 0;
     int32_t seconds_of_day = 0;
-    if (!platform::local_seconds_of_day(calendar, seconds_of_day)) seconds_of_day = 0;
-    set_clock_base(uint32_t(seconds_of_day) * 1000, ticks);
+    uint32_t milliseconds = 0;
+    if (platform::calendar_milliseconds(calendar_ms)) {
+        const int64_t seconds = calendar_ms >= 0 ? calendar_ms / 1000 : (calendar_ms - 999) / 1000;
+        if (platform::local_seconds_of_day(seconds, seconds_of_day))
+            milliseconds = uint32_t(seconds_of_day) * 1000 + uint32_t(calendar_ms - seconds * 1000);
+    }
+    set_clock_base(milliseconds, ticks);
 }
 
 }  // namespace rt

@@ -432,6 +432,31 @@ TEST_F(DisplayTest, LimitRateRestartsWhenFarBehind) {
     EXPECT_EQ(vp::now(), 5034u + 17u);
 }
 
+TEST_F(DisplayTest, RealTimePacingHoldsPassesApartWithoutMovingTheGameClock) {
+    vp::set_ticks(777);
+    const uint64_t sleeps = vp::sleep_count();
+    const uint64_t start = rt::platform::wait_clock_ms();
+    rt::pace_in_real_time(60);  // first pass: the mark
+    for (int i = 0; i < 12; ++i) rt::pace_in_real_time(60);
+    // Twelve periods of 16.67 ms have passed at least; the game saw no time go by.
+    EXPECT_GE(rt::platform::wait_clock_ms() - start, 200u);
+    EXPECT_EQ(vp::now(), 777u);
+    EXPECT_EQ(vp::sleep_count(), sleeps);
+    // After a long stop it starts again from then instead of running passes
+    // back to back to catch up: the pass after the restart waits a whole period.
+    rt::platform::poll_wait(60);
+    rt::pace_in_real_time(60);
+    const uint64_t restarted = rt::platform::wait_clock_ms();
+    rt::pace_in_real_time(60);
+    EXPECT_GE(rt::platform::wait_clock_ms() - restarted, 15u);
+    // While an error is pending it does not wait.
+    rt::pending_error.store(5);
+    const uint64_t held = rt::platform::wait_clock_ms();
+    for (int i = 0; i < 20; ++i) rt::pace_in_real_time(60);
+    EXPECT_LT(rt::platform::wait_clock_ms() - held, 100u);
+    rt::pending_error.store(0);
+}
+
 TEST_F(DisplayTest, TimingArgumentsOutOfRangeRaiseError5) {
     vp::set_ticks(100);
     uint64_t slept = vp::slept_ms();

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "runtime/host/host.h"
 #include "tests/graphics/test_pictures.h"
@@ -87,6 +88,31 @@ TEST_F(GraphicsCopy, ClearColourLeavesThePageUnder) {
     EXPECT_EQ(img.clear_colour, rt::no_clear_colour);
     put_at(100, 100, s);
     EXPECT_EQ(at(101, 100), 0);
+}
+
+TEST_F(GraphicsCopy, ClearColourSkipsExactlyItsIndexAtEveryWidthAndCut) {
+    // Sprites of every width up to past two blocks of sixteen, cut at the left
+    // edge or not, with the clear colour at 0, 255 and in between: the page must
+    // match a pixel-by-pixel reference byte for byte.
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, uint8_t(seed >> 16); };
+    for (uint32_t clear : {0u, 255u, 77u})
+        for (int w = 1; w <= 40; ++w)
+            for (int x : {-3, 0, 5}) {
+                int32_t s = rt::new_image(w, 2, 256, true);
+                rt::Image& img = image(-s);
+                for (int i = 0; i < 2 * w; ++i) img.pixels[i] = i % 3 == 0 ? uint8_t(clear) : next();
+                rt::set_clear_color(false, clear, s, 3);
+                for (size_t i = 0; i < 800u * 3u; ++i) page().pixels[i] = next();
+                std::vector<uint8_t> want(page().pixels, page().pixels + 800 * 3);
+                for (int y = 0; y < 2; ++y)
+                    for (int sx = 0; sx < w; ++sx)
+                        if (x + sx >= 0 && img.pixels[y * w + sx] != clear)
+                            want[size_t((y + 1) * 800 + x + sx)] = img.pixels[y * w + sx];
+                put_at(x, 1, s);
+                ASSERT_EQ(0, std::memcmp(want.data(), page().pixels, want.size()))
+                    << "clear " << clear << " width " << w << " at " << x;
+            }
 }
 
 TEST_F(GraphicsCopy, Errors) {

@@ -154,17 +154,25 @@ TEST_F(RandomAndClock, TimerWithAnAccuracy) {
     EXPECT_EQ(rt::pending_error.load(), 5);
 }
 
-TEST_F(RandomAndClock, ClockBaseFallsOnTheNextCalendarSecond) {
+TEST_F(RandomAndClock, ClockBaseTakesTheCalendarMillisecondsAtOnce) {
     rt::virtual_platform::set_calendar(1000000000, 12 * 3600, true);
     rt::virtual_platform::set_ticks(250);
     const uint64_t sleeps = rt::virtual_platform::sleep_count();
     rt::fix_clock_base();
-    EXPECT_EQ(rt::virtual_platform::now(), 1000u);
-    EXPECT_EQ(rt::virtual_platform::sleep_count() - sleeps, 750u);
-    // Right then it is 12:00:01; 2.5 s later the clock reads about 12:00:03.5.
-    EXPECT_NEAR(rt::timer_seconds(), 12 * 3600 + 1, 1 / 36.4);
+    EXPECT_EQ(rt::virtual_platform::now(), 250u);
+    EXPECT_EQ(rt::virtual_platform::sleep_count(), sleeps);
+    // Right then it is 12:00:00.25; 2.5 s later the clock reads 12:00:02.75.
+    EXPECT_NEAR(rt::timer_seconds(1e-3), 12 * 3600 + 0.25, 1e-9);
     rt::virtual_platform::advance(2500);
-    EXPECT_NEAR(rt::timer_seconds(), 12 * 3600 + 3.5, 1 / 36.4);
+    EXPECT_NEAR(rt::timer_seconds(1e-3), 12 * 3600 + 2.75, 1e-9);
+
+    // Taken at 23:59:59.750, the clock passes midnight a quarter second later.
+    rt::virtual_platform::set_calendar(1000000000, 86399, true);
+    rt::virtual_platform::set_ticks(750);
+    rt::fix_clock_base();
+    EXPECT_NEAR(rt::timer_seconds(1e-3), 86399.75, 1e-9);
+    rt::virtual_platform::advance(500);
+    EXPECT_NEAR(rt::timer_seconds(1e-3), 0.25, 1e-9);
 
     // Without a calendar the base is midnight, taken at once.
     rt::virtual_platform::set_calendar(0, 0, false);

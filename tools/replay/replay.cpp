@@ -309,6 +309,10 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     rt::virtual_platform::set_calendar(1000000000, o.seconds_of_day);
+    // The game takes its clock base one second into the virtual clock, where
+    // start-up once waited for the calendar second: the tick counts and timer
+    // readings of a replay stay the same as they have always been.
+    rt::virtual_platform::set_ticks(1000);
     rt::virtual_platform::set_frame_hook(on_frame);
     std::thread(watch_for_end).detach();
 

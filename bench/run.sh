@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Every performance figure of the game against its target, measured in one run:
+#   bench/run.sh [BUILD [RELEASE_BUILD]]
+# BUILD (default ./build) has the tests and benchmarks; RELEASE_BUILD (default
+# ./build-release, if it holds a replay runner) is a Release build with tests on,
+# like the one `./setup.sh play` makes, for the race frame. Needs xvfb-run and
+# xdotool; the CPU figures are medians of three runs. Prints a Markdown table.
+set -u
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build=$(realpath "${1:-$here/build}")
+release=$(realpath "${2:-$here/build-release}" 2>/dev/null || true)
+[ -x "$release/game/replay" ] || release=$build
+xvfb() { xvfb-run -a -s "-noreset -screen 0 1024x768x24" "$@"; }
+median3() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
+row() { printf '| %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4"; }
+ok() { awk -v v="$1" -v t="$2" -v op="$3" 'BEGIN {print ((op == "le" ? v <= t : v >= t) ? "met" : "NOT met")}'; }
+
+# Conversion, SDL blit and memcpy side by side in one benchmark run (fastest of 9).
+csv=$(mktemp)
+"$build/bench/display/display_bench" --benchmark_out="$csv" --benchmark_out_format=csv >/dev/null 2>&1
+ns() { awk -F, -v n="\"$1/repeats:9_min\"" '$1 == n {print $4; exit}' "$csv"; }
+convert=$(ns palette_conversion) blit=$(ns sdl_blit_8_to_32) copy=$(ns memcpy_32) changed=$(ns display_update_changed)
+rm -f "$csv"
+
+# Race frame: CPU time of a whole replayed game divided by its frames.
+json=$(mktemp)
+cpu=$( { /usr/bin/time -f '%U %S' "$release/game/replay" --autopilot win --time 22:00:00 \
+    --json "$json" --json-every 1000000 >/dev/null; } 2>&1 | tail -n 1)
+frames=$(tail -n 1 "$json" | sed 's/^{"frame":\([0-9]*\).*/\1/')
+frame_ms=$(awk -v frames="$frames" -v cpu="$cpu" 'BEGIN {split(cpu, t, " "); printf "%.3f", 1000 * (t[1] + t[2]) / frames}')
+rm -f "$json"
+
+full=() windowed=() wakes=() rank=()
+for i in 1 2 3; do
+    line=$(xvfb "$here/bench/host/race_cpu.sh" "$build/game/supervivedas" 8)
+    full+=("$(sed 's/.*full-screen \([0-9.]*\)%.*/\1/' <<<"$line")")
+    windowed+=("$(sed 's/.*windowed \([0-9.]*\)%.*/\1/' <<<"$line")")
+    wakes+=("$(sed 's/.*wakeups \([0-9]*\)\/s.*/\1/' <<<"$line")")
+    rank+=("$(xvfb "$here/bench/host/ranking_cpu.sh" "$build/bench/host/ranking_probe" 8 | sed 's/ranking \([0-9.]*\)%/\1/')")
+done
+start=$(xvfb "$here/bench/host/startup_time.sh" "$build/game/supervivedas" "$build/bench/host/libfirst_frame.so" 12 |
+        sed 's/startup median \([0-9]*\) ms.*/\1/')
+
+f() { awk "BEGIN {printf \"%.2f\", $1}"; }
+echo "| measure | target | measured | |"
+echo "|---|---|---|---|"
+row "race frame, replay runner ($(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$release/CMakeCache.txt"), CPU per frame over a whole game)" "<= 0.10 ms" "${frame_ms} ms" "$(ok "$frame_ms" 0.10 le)"
+row "presentation of a frame, one row changed, vs SDL_BlitSurface of the page" ">= 4x less" "$(f "$blit / $changed")x less ($(f "$changed / 1000") us vs $(f "$blit / 1000") us)" "$(ok "$(f "$blit / $changed")" 4 ge)"
+row "full-page conversion vs SDL_BlitSurface" ">= 1.5x faster" "$(f "$blit / $convert")x ($(f "$convert / 1000") us)" "$(ok "$(f "$blit / $convert")" 1.5 ge)"
+row "full-page conversion vs memcpy of the frame" "<= 2x" "$(f "$convert / $copy")x (memcpy $(f "$copy / 1000") us)" "$(ok "$(f "$convert / $copy")" 2 le)"
+row "CPU racing at 60 fps under Xvfb, full-screen" "<= 2.5%" "$(median3 "${full[@]}")%" "$(ok "$(median3 "${full[@]}")" 2.5 le)"
+row "CPU racing at 60 fps under Xvfb, windowed" "<= 2.5%" "$(median3 "${windowed[@]}")%" "$(ok "$(median3 "${windowed[@]}")" 2.5 le)"
+row "wake-ups per second while racing" "<= 250" "$(median3 "${wakes[@]}")" "$(ok "$(median3 "${wakes[@]}")" 250 le)"
+row "exec to first title frame, median of 12" "<= 250 ms" "${start} ms" "$(ok "$start" 250 le)"
+row "ranking screen CPU" "<= 3%" "$(median3 "${rank[@]}")%" "$(ok "$(median3 "${rank[@]}")" 3 le)"
