@@ -1,7 +1,9 @@
 /* Preloaded into the game by startup_time.sh: the first window update that shows
    a picture (not the black start-up page) prints the real-time clock in
    milliseconds on stderr as "first-frame MS", once. */
+#ifndef _GNU_SOURCE
 #define _GNU_SOURCE
+#endif
 #include <SDL.h>
 #include <dlfcn.h>
 #include <stdio.h>
