@@ -40,11 +40,14 @@ int program_main(void*) {
     end_program();
 }
 
+// Set by the shutdown, so that the timer thread need not poll for it.
+std::atomic<int32_t> shutdown_signal{0};
+
 // Serves interval timers. The game installs none, and with none to serve the
-// thread only waits for the stop request, in steps short enough for a prompt
-// shutdown, instead of a pass every quarter millisecond.
+// thread only waits for the stop request, woken by the shutdown, instead of a
+// pass every quarter millisecond.
 int timer_main(void*) {
-    while (stop_request.load(std::memory_order_acquire) != 1) platform::poll_wait(16);
+    while (stop_request.load(std::memory_order_acquire) != 1) platform::wait_on_word(shutdown_signal, 0, 1000);
     thread_done_bits.fetch_or(2);
     return 0;
 }
@@ -159,6 +162,8 @@ constexpr uint64_t shutdown_wait_ms = 2000;
     stop_request.store(1, std::memory_order_release);
     attention_flag.store(1, std::memory_order_release);
     platform::wake_word_waiters(window_requests);
+    shutdown_signal.store(1, std::memory_order_release);
+    platform::wake_word_waiters(shutdown_signal);
     display_thread_running.store(0);
     const uint64_t until = platform::wait_clock_ms() + shutdown_wait_ms;
     while (thread_done_bits.load(std::memory_order_acquire) != 3 && platform::wait_clock_ms() < until)
@@ -178,8 +183,9 @@ constexpr uint64_t shutdown_wait_ms = 2000;
     mark_display_thread();
     int parity = 0;
     for (;;) {
-        display_thread_idle(15);
-        display_thread_idle(1);
+        // One wait for the cycle's 16 ms: the vertical-retrace signals that
+        // would come between its 15 and its last millisecond are not built.
+        display_thread_idle(16);
         int32_t exit_code = exit_request.load(std::memory_order_acquire);
         if (exit_code != -1) platform::exit_process(exit_code);
         if (end_request.load(std::memory_order_acquire) == 1 || platform::termination_requested()) break;
