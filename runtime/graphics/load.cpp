@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -224,18 +225,43 @@ std::vector<uint8_t> read_file(const char* name) {
     return bytes;
 }
 
+// The largest picture taken, checked on the file's own size fields before
+// SDL_image allocates anything. SDL 1.2 makes no surface 16,384 or more pixels
+// wide (a row's byte count is a 16-bit word), and records keep sizes in 16 bits.
+// The total is 2^24 pixels (4,096 by 4,096, some 35 times the 800 by 600
+// page): a load holds the picture three times (decoded, 32-bit form, the new
+// image), at most 9 bytes a pixel, so even a damaged file that declares the
+// largest picture taken costs some 150 MB and well under a second, where a few
+// hundred bytes declaring hundreds of megapixels would cost gigabytes.
+constexpr uint32_t max_picture_width = 16383;
+constexpr uint32_t max_picture_height = 65535;
+constexpr uint64_t max_picture_pixels = uint64_t(1) << 24;
+
+bool picture_size_fits(uint64_t width, uint64_t height) {
+    return width >= 1 && height >= 1 && width <= max_picture_width && height <= max_picture_height &&
+           width * height <= max_picture_pixels;
+}
+
+uint32_t le16(const std::vector<uint8_t>& p, size_t at) { return p[at] | uint32_t(p[at + 1]) << 8; }
+uint32_t le32(const std::vector<uint8_t>& p, size_t at) { return le16(p, at) | le16(p, at + 2) << 16; }
+
 // SDL_image reads a GIF up to the end of its first image and some damaged
 // files would stop it for good: one that ends inside an extension (it waits for
-// ever for the closing empty block), and a first image that SDL cannot make a
-// surface for, 0 pixels or 16,384 or more wide (it writes through the null
-// surface). A file that ends before its first image is complete would load with
-// its tail blank. Such files are refused here by walking the blocks as the
-// reader does; anything that is not a GIF passes. `colours` gets the size of the
-// colour table the first image uses (256 when the file is not a GIF).
+// ever for the closing empty block); an LZW code size above 8 (from 12 on its
+// decoder spins or reads past its tables); a first image that SDL cannot make
+// a surface for (it writes through the null surface). A file that ends before
+// its first image is complete would load with its tail blank. Such files are
+// refused here by walking the blocks as the reader does, and every further
+// image is held to the same sizes and code sizes, though a cut after the first
+// one is let pass; anything that is not a GIF passes. `colours` gets the size
+// of the colour table the first image uses (256 when the file is not a GIF).
 bool gif_is_readable(const std::vector<uint8_t>& p, int32_t& colours) {
     colours = 256;
     if (p.size() < 6 || std::memcmp(p.data(), "GIF", 3) != 0) return true;
     const size_t n = p.size();
+    if (n < 13) return false;
+    // The logical screen is never allocated, but a damaged one is a damaged file.
+    if (uint64_t(le16(p, 6)) * le16(p, 8) > max_picture_pixels) return false;
     size_t at = 13;
     auto colour_table = [&](uint8_t flags) {
         if (flags & 0x80) at += 3 * (size_t(2) << (flags & 7));
@@ -256,41 +282,49 @@ bool gif_is_readable(const std::vector<uint8_t>& p, int32_t& colours) {
         } while (length != 0);
         return true;
     };
-    if (n < at || !colour_table(p[10])) return false;
+    if (!colour_table(p[10])) return false;
     if (p[10] & 0x80) colours = 2 << (p[10] & 7);
+    // Past the first complete image, the end of the file is as good as a trailer.
+    bool first_image_read = false;
     while (at < n) {
         uint8_t c = p[at++];
-        if (c == ';') return false;  // no image at all
+        if (c == ';') return first_image_read;
         if (c == '!') {
-            if (at >= n) return false;
+            if (at >= n) return first_image_read;
             uint8_t label = p[at++], length = 0;
             // The graphic control block is taken whatever its length.
-            if (label == 0xF9 && !block(length)) return false;
-            if (!blocks()) return false;
+            if ((label == 0xF9 && !block(length)) || !blocks()) return first_image_read;
             continue;
         }
         if (c != ',') continue;  // stray bytes are skipped
-        if (n - at < 9) return false;
-        uint32_t width = p[at + 4] | uint32_t(p[at + 5]) << 8;
-        uint32_t height = p[at + 6] | uint32_t(p[at + 7]) << 8;
-        if (width == 0 || width >= 16384 || height == 0) return false;
+        if (n - at < 9) return first_image_read;
+        if (!picture_size_fits(le16(p, at + 4), le16(p, at + 6))) return false;
         uint8_t flags = p[at + 8];
-        if (flags & 0x80) colours = 2 << (flags & 7);
+        if (!first_image_read && (flags & 0x80)) colours = 2 << (flags & 7);
         at += 9;
-        if (!colour_table(flags) || at >= n) return false;
-        ++at;  // code size
-        return blocks();
+        if (!colour_table(flags) || at >= n) return first_image_read;
+        uint8_t code_size = p[at++];
+        if (code_size < 2 || code_size > 8) return false;
+        if (!blocks()) return first_image_read;
+        first_image_read = true;
     }
-    return false;
+    return first_image_read;
 }
 
 // SDL_image takes a BMP's headers without checking that they were read: a file
-// cut inside them would give a picture of whatever size was in memory.
+// cut inside them would give a picture of whatever size was in memory. It reads
+// the 12 bytes of the old header or at least the 40 of the Windows one, and
+// then allocates the picture by the size it found there.
 bool bmp_is_readable(const std::vector<uint8_t>& p) {
     if (p.size() < 2 || p[0] != 'B' || p[1] != 'M') return true;
     if (p.size() < 18) return false;
-    uint32_t info_size = p[14] | uint32_t(p[15]) << 8 | uint32_t(p[16]) << 16 | uint32_t(p[17]) << 24;
-    return info_size >= 12 && p.size() - 14 >= info_size;
+    const uint32_t info_size = le32(p, 14);
+    if (info_size < 12 || p.size() - 14 < std::max<uint64_t>(info_size, info_size == 12 ? 12 : 40))
+        return false;
+    if (info_size == 12) return picture_size_fits(le16(p, 18), le16(p, 20));
+    // The height is negative for rows stored top down.
+    const int64_t width = int32_t(le32(p, 18)), height = int32_t(le32(p, 22));
+    return width > 0 && picture_size_fits(uint64_t(width), uint64_t(height < 0 ? -height : height));
 }
 
 SDL_Surface* decode_file(const char* name) {
@@ -337,12 +371,13 @@ int32_t load_file(const char* name, int32_t mode, bool mode_given, const Image* 
     argb_format.Bshift = 0;
     argb_format.Ashift = 24;
     argb_format.alpha = 255;
+    // Formats other than GIF and BMP are only sized once decoded.
+    const int32_t width = s.picture->w, height = s.picture->h;
+    if (width <= 0 || height <= 0 || !picture_size_fits(uint32_t(width), uint32_t(height))) return 0;
     // A colour-keyed picture converts to alpha 0 at its key.
     s.argb = SDL_ConvertSurface(s.picture, &argb_format, SDL_SWSURFACE);
     if (!s.argb) return 0;
 
-    int32_t width = s.picture->w, height = s.picture->h;
-    if (width <= 0 || height <= 0 || width > 65535 || height > 65535) return 0;
     if (SDL_MUSTLOCK(s.picture) && SDL_LockSurface(s.picture) != 0) return 0;
     struct Unlock {
         SDL_Surface* s;

@@ -30,7 +30,9 @@ constexpr int32_t chunk_shift = 12;
 constexpr int32_t max_chunks = int32_t((int64_t(1) << 31) / chunk_records);
 std::array<std::atomic<Image*>, max_chunks> chunks{};
 int64_t capacity = 0;     // records made so far
-int32_t handed_out = 0;   // numbers below this have been handed out
+// Numbers below this have been handed out. The display thread reads it to tell
+// whether the display page names a record yet; only the program thread writes.
+std::atomic<int32_t> handed_out{0};
 std::vector<int32_t> free_numbers;
 // Page number -> image number; 0 where a page does not exist yet.
 std::vector<int32_t> pages;
@@ -67,9 +69,12 @@ int32_t take_number() {
         free_numbers.pop_back();
         return n;
     }
-    if (handed_out == INT32_MAX) critical_error(502);
-    if (handed_out >= capacity) grow_store();
-    return handed_out++;
+    const int32_t number = handed_out.load(std::memory_order_relaxed);
+    if (number == INT32_MAX) critical_error(502);
+    if (number >= capacity) grow_store();
+    // Published after the chunk that holds the record.
+    handed_out.store(number + 1, std::memory_order_release);
+    return number;
 }
 
 void give_back(int32_t number) {
@@ -92,7 +97,8 @@ void release_record(int32_t number) {
 }
 
 bool valid_number(int64_t number) {
-    return number >= 2 && number < handed_out && image(int32_t(number)).in_use == 1;
+    return number >= 2 && number < handed_out.load(std::memory_order_relaxed) &&
+           image(int32_t(number)).in_use == 1;
 }
 
 void fill_text_cells(uint8_t* cells, size_t count) {
@@ -280,7 +286,7 @@ Image* role_image(int32_t number, bool raise) {
 // ---------------------------------------------------------------- the store
 
 void images_init() {
-    for (int32_t n = 2; n < handed_out; ++n) {
+    for (int32_t n = 2, count = handed_out.load(std::memory_order_relaxed); n < count; ++n) {
         Image& img = image(n);
         if (!img.in_use) continue;
         if (img.flags & image_owns_pixels) std::free(img.pixels);
@@ -293,7 +299,7 @@ void images_init() {
     pages.clear();
     page0_by_handle = false;
     if (capacity == 0) grow_store();
-    handed_out = 2;  // 0 and 1 never name an image
+    handed_out.store(2, std::memory_order_release);  // 0 and 1 never name an image
     make_screen(0);
 }
 
@@ -302,7 +308,7 @@ Image& image(int32_t number) {
         [size_t(number) & (chunk_records - 1)];
 }
 
-int32_t image_count() { return handed_out; }
+int32_t image_count() { return handed_out.load(std::memory_order_acquire); }
 
 int32_t image_number_of_handle(int32_t handle) {
     if (handle >= 0) return page_image(handle);

@@ -397,6 +397,19 @@ int32_t open_sound(const StrVal* name, const Words& words) {
     return words.sync ? open_chunk_sound(path, words) : open_music_sound(path, words);
 }
 
+bool open_mixer() {
+    SDL_ClearError();  // no older failure of this thread passes for the reason
+    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) == 0) return true;
+    const char* reason = Mix_GetError();
+    if (reason && *reason) return false;
+    // Classic SDL 1.2 starts its audio driver in SDL_Init, on the entry thread,
+    // and keeps no driver when none can start, but states why only there: its
+    // error text is per thread, so the open here fails without a reason. The
+    // driver started again from this thread gives its reason here (or works).
+    if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) == 0;
+}
+
 // Every operation on a handle starts here: nothing while an error is pending,
 // the device open, and handle 0 ignored.
 bool begin(int32_t handle) {
@@ -411,8 +424,10 @@ bool begin(int32_t handle) {
 
 void open_audio() {
     if (state.audio_open) return;
-    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) {
-        std::fprintf(stderr, "The audio device could not be opened: %s\n", Mix_GetError());
+    if (!open_mixer()) {
+        const char* reason = Mix_GetError();
+        std::fprintf(stderr, "The audio device could not be opened: %s\n",
+                     reason && *reason ? reason : "no reason given by SDL");
         end_process(10001);
     }
     std::atexit(Mix_CloseAudio);

@@ -1,4 +1,6 @@
 // Loading pictures through SDL_image and matching them to the destination palette.
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -227,6 +229,104 @@ TEST_F(GraphicsLoad, GifImageOfImpossibleSizeIsRefused) {
         EXPECT_EQ(load(file("sized.gif")), -1) << low << " " << high;
     }
     EXPECT_LE(load(file("small.gif")), -2);
+}
+
+// A GIF by hand: a two-colour table, a logical screen and one image of the
+// given size, the given LZW code size and `data` bytes of image data.
+std::vector<uint8_t> gif_bytes(uint16_t width, uint16_t height, uint8_t code_size, size_t data) {
+    const auto lo = [](uint16_t v) { return uint8_t(v); };
+    const auto hi = [](uint16_t v) { return uint8_t(v >> 8); };
+    std::vector<uint8_t> b = {'G', 'I', 'F', '8', '9', 'a', lo(width), hi(width), lo(height), hi(height),
+                              0x80, 0, 0, 0, 0, 0, 255, 255, 255,
+                              ',', 0, 0, 0, 0, lo(width), hi(width), lo(height), hi(height), 0, code_size};
+    for (size_t left = data; left > 0;) {
+        const size_t n = std::min<size_t>(left, 255);
+        b.push_back(uint8_t(n));
+        for (size_t i = 0; i < n; ++i) b.push_back(uint8_t(i));
+        left -= n;
+    }
+    b.push_back(0);
+    b.push_back(';');
+    return b;
+}
+
+// Code sizes outside 2..8 (from 12 on SDL_image's decoder spins or reads past its
+// tables) and pictures larger than the store takes (a few hundred bytes that
+// would cost gigabytes) are refused before SDL_image sees them, each named as
+// damaged; the largest sizes taken still load.
+TEST_F(GraphicsLoad, ImpossibleCodeSizesAndHugePicturesAreRefusedUpFront) {
+    std::vector<std::vector<uint8_t>> refused, loaded;
+    refused.push_back(gif_bytes(16, 16, 13, 47));
+    refused.push_back(gif_bytes(16, 16, 12, 47));
+    ASSERT_EQ(refused[0].size(), 80u);
+    refused.push_back(gif_bytes(16000, 16000, 8, 300));   // 256 M pixels
+    refused.push_back(gif_bytes(4097, 4096, 8, 300));     // one row past 2^24 pixels
+    refused.push_back(gif_bytes(16384, 1, 8, 300));       // wider than SDL 1.2 makes
+
+    // giflib writes the smallest code size a table allows: 2 for two colours, 8 for 256.
+    std::vector<Rgb> many(256);
+    for (int i = 0; i < 256; ++i) many[size_t(i)] = {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)};
+    graphics_test::write_gif(file("two.gif"), 2, 2, {0, 1, 1, 0}, {{0, 0, 0}, {9, 9, 9}}, -1);
+    graphics_test::write_gif(file("many.gif"), 16, 16, std::vector<uint8_t>(256, 200), many, -1);
+    // After the header, the global table and the image descriptor.
+    auto code_size_at = [](const std::vector<uint8_t>& b) { return 13 + 3 * (size_t(2) << (b[10] & 7)) + 10; };
+    for (const char* name : {"two.gif", "many.gif"}) {
+        const std::vector<uint8_t> bytes = graphics_test::read_file(file(name));
+        const size_t at = code_size_at(bytes);
+        ASSERT_EQ(bytes.at(at - 10), ',') << name;
+        loaded.push_back(bytes);
+        for (uint8_t wrong : {0, 1, 9, 12, 255}) {
+            refused.push_back(bytes);
+            refused.back()[at] = wrong;
+        }
+        // A second image is held to the same rule; a cut inside it is let pass,
+        // since SDL_image reads no further than the first.
+        for (uint8_t code_size : {13, 2}) {
+            std::vector<uint8_t> two_images(bytes.begin(), bytes.end() - 1);
+            const std::vector<uint8_t> second = gif_bytes(1, 1, code_size, 4);
+            two_images.insert(two_images.end(), second.begin() + 19, second.end() - (code_size == 2 ? 4 : 0));
+            (code_size == 2 ? loaded : refused).push_back(two_images);
+        }
+    }
+    ASSERT_EQ(loaded[0][code_size_at(loaded[0])], 2);
+    ASSERT_EQ(loaded[2][code_size_at(loaded[2])], 8);
+    loaded.push_back(gif_bytes(16383, 1, 8, 300));
+    loaded.push_back(gif_bytes(1, 65535, 8, 300));
+
+    // BMP: 8 by 8 at 24 bits is 246 bytes; its size fields changed.
+    graphics_test::write_bmp24(file("small.bmp"), 8, 8, std::vector<Rgb>(64, Rgb{1, 2, 3}));
+    const std::vector<uint8_t> bmp = graphics_test::read_file(file("small.bmp"));
+    ASSERT_EQ(bmp.size(), 246u);
+    auto sized_bmp = [&](int32_t width, int32_t height) {
+        std::vector<uint8_t> b = bmp;
+        for (int i = 0; i < 4; ++i) {
+            b[size_t(18 + i)] = uint8_t(uint32_t(width) >> (8 * i));
+            b[size_t(22 + i)] = uint8_t(uint32_t(height) >> (8 * i));
+        }
+        return b;
+    };
+    loaded.push_back(sized_bmp(8, -8));  // rows top down
+    for (auto [width, height] : {std::pair{16000, 16000}, {16000, -16000}, {20000, 1}, {4097, 4096},
+                                 {1, 65536}, {0, 8}, {-8, 8}, {8, 0}, {8, INT32_MIN}})
+        refused.push_back(sized_bmp(width, height));
+    std::vector<uint8_t> short_header(bmp.begin(), bmp.begin() + 14 + 39);
+    short_header[14] = 39;  // a header SDL_image would read past
+    refused.push_back(short_header);
+
+    testing::internal::CaptureStderr();
+    for (size_t i = 0; i < refused.size(); ++i) {
+        graphics_test::write_file(file("r" + std::to_string(i)), refused[i]);
+        EXPECT_EQ(load(file("r" + std::to_string(i))), -1) << i;
+    }
+    const std::string report = testing::internal::GetCapturedStderr();
+    for (size_t i = 0; i < loaded.size(); ++i) {
+        graphics_test::write_file(file("l" + std::to_string(i)), loaded[i]);
+        EXPECT_LE(load(file("l" + std::to_string(i))), -2) << i;
+    }
+    size_t damaged = 0;
+    for (size_t at = 0; (at = report.find(": damaged\n", at)) != std::string::npos; ++at) ++damaged;
+    EXPECT_EQ(damaged, refused.size()) << report;
+    EXPECT_EQ(pending(), 0);
 }
 
 // Damaged copies of valid files. A cut one gives -1; a bit-flipped one gives -1

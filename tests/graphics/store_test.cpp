@@ -247,8 +247,11 @@ struct Presenter {
         rt::display_thread_running.store(1);
         thread = std::thread([this] {
             while (!stop.load()) {
-                int32_t one = 1;
-                if (rt::display_hold.compare_exchange_strong(one, 2)) ++holds;
+                // Counted before the answer, which lets the program thread go on.
+                if (rt::display_hold.load() == 1) {
+                    ++holds;
+                    rt::display_hold.store(2);
+                }
                 rt::platform::poll_wait(0);
             }
         });

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,21 @@ char* program_argv[] = {program_name, nullptr};
 [[noreturn]] void run(void (*routine)()) {
     rt::runtime_main(1, program_argv, routine);
     std::_Exit(99);  // only reached when a thread cannot be created
+}
+
+// A helper thread of a case, standing in for the window's key events. The
+// process ends through the runtime's shutdown, whose exit handlers destroy the
+// key state the helper uses: an exit handler of the helper's own, run before
+// them, stops it and waits for it.
+std::atomic<bool> helper_stopping{false};
+std::thread helper;
+
+void start_helper(void (*body)()) {
+    helper = std::thread(body);
+    std::atexit([] {
+        helper_stopping.store(true);
+        if (helper.joinable() && helper.get_id() != std::this_thread::get_id()) helper.join();
+    });
 }
 
 // Keeps the program thread busy with steps until something ends the process.
@@ -153,30 +169,25 @@ TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
                 rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
                 rt::step(2, [&] { rt::select_screen(page); });
                 rt::step(3, [] { rt::display_now(); });
-                std::thread([] {
-                    // The prompt is drawn in the foreground colour on row 37.
-                    // Generous on a loaded machine; a key goes in either way, so
-                    // that a missing prompt fails the test instead of hanging it.
-                    rt::Image& img = rt::image(rt::display_page);
-                    for (int tries = 0; tries < 20000; ++tries) {
-                        int lit = 0;
-                        for (int y = 576; y < 592; ++y)
-                            for (int x = 0; x < 200; ++x) lit += img.pixels[y * 800 + x] == 15;
-                        if (lit > 50) {
-                            std::fprintf(stderr, "prompt drawn\n");
-                            break;
-                        }
-                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                    }
+                start_helper([] {
                     // Keys typed before the prompt's wait are thrown away: the wait
-                    // has begun once presentation is handed back to the display thread.
-                    while (rt::auto_display.load() != 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                    for (;;) {
+                    // has begun once presentation is handed back to the display
+                    // thread, and the prompt is drawn by then, in the foreground
+                    // colour on row 37. A key goes in either way, so that a missing
+                    // prompt fails the test instead of hanging it.
+                    while (rt::auto_display.load() != 1 && !helper_stopping.load())
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    const rt::Image& img = rt::image(rt::display_page);
+                    int lit = 0;
+                    for (int y = 576; y < 592; ++y)
+                        for (int x = 0; x < 200; ++x) lit += img.pixels[y * 800 + x] == 15;
+                    if (lit > 50) std::fprintf(stderr, "prompt drawn\n");
+                    while (!helper_stopping.load()) {
                         rt::key_press(32);
                         rt::key_release(32);
                         std::this_thread::sleep_for(std::chrono::milliseconds(100));
                     }
-                }).detach();
+                });
                 rt::step(4, [] { rt::end_program(); });
             });
         },
@@ -190,14 +201,14 @@ TEST_F(HostDeathTest, RandomizeWithoutASeedReadsItFromTheKeyboard) {
                 int32_t page = 0;
                 rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
                 rt::step(2, [&] { rt::select_screen(page); });
-                std::thread([] {
+                start_helper([] {
                     // Out of range first: asked again; then -5.
                     for (int32_t code : std::initializer_list<int32_t>{'4', '0', '0', '0', '0', 13, '-', '5', 13}) {
                         std::this_thread::sleep_for(std::chrono::milliseconds(5));
                         rt::key_press(code);
                         rt::key_release(code);
                     }
-                }).detach();
+                });
                 rt::random_state = 0x123456;
                 rt::step(3, [] { rt::randomize_prompt(); });
                 std::fprintf(stderr, "state %06X\n", unsigned(rt::random_state));

@@ -261,11 +261,23 @@ void on_frame() {
     }
 }
 
+// The watcher below. The runtime ends the process through exit(), whose
+// handlers destroy `run`: an exit handler of its own stops and joins the
+// watcher before that.
+std::atomic<bool> stopping{false};
+std::thread watcher;
+
+void stop_watcher() {
+    stopping.store(true);
+    if (watcher.joinable() && watcher.get_id() != std::this_thread::get_id()) watcher.join();
+}
+
 // end_program turns automatic presentation back on once it waits for its last
 // key; no frame is presented after that, so the "end" events are given here.
 void watch_for_end() {
     for (;;) {
         rt::platform::poll_wait(1);
+        if (stopping.load()) return;
         if (run.frame.load() > 0 && rt::auto_display.load() == 1) break;
     }
     const int64_t n = run.frame.load();
@@ -314,7 +326,8 @@ int main(int argc, char** argv) {
     // readings of a replay stay the same as they have always been.
     rt::virtual_platform::set_ticks(1000);
     rt::virtual_platform::set_frame_hook(on_frame);
-    std::thread(watch_for_end).detach();
+    watcher = std::thread(watch_for_end);
+    std::atexit(stop_watcher);
 
     // The game takes no options: it gets the program name alone.
     char* game_argv[] = {argv[0], nullptr};

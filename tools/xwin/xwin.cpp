@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
             std::printf("%s\n", row.c_str());
         }
         std::printf("hot %d %d\n", c->xhot, c->yhot);
+        XFree(c);
+        XCloseDisplay(d);
         return 0;
     }
     if (argc < 3) return 2;
