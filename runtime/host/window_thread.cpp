@@ -40,12 +40,29 @@ void serve_window_requests() {
 }
 
 void display_thread_idle(uint32_t ms) {
-    const uint64_t until = platform::wait_clock_ms() + ms;
+    // While the game hands its frames over, a cycle ends with the first frame
+    // that comes once three quarters of it have passed (or a quarter late at
+    // most), so the thread wakes once a frame rather than once a frame and once
+    // a cycle. Without frames the cycle keeps its length.
+    static bool frames_coming = false;
+    const uint64_t start = platform::wait_clock_ms();
+    const uint64_t end = start + ms + (frames_coming ? ms / 4 : 0);
+    bool served_frame = false;
     for (;;) {
-        serve_window_requests();
-        const uint64_t now = platform::wait_clock_ms();
-        if (now >= until) return;
-        platform::wait_on_word(window_requests, 0, uint32_t(until - now));
+        const int32_t asked = window_requests.load(std::memory_order_acquire);
+        uint64_t now = platform::wait_clock_ms();
+        if (asked != 0) {
+            serve_window_requests();
+            served_frame = served_frame || (asked & window_request_present) != 0;
+            now = platform::wait_clock_ms();
+            if (frames_coming && served_frame && now >= start + ms * 3 / 4) return;
+            continue;
+        }
+        if (now >= end) {
+            frames_coming = served_frame;
+            return;
+        }
+        platform::wait_on_word(window_requests, 0, uint32_t(end - now));
     }
 }
 
