@@ -15,6 +15,7 @@ build_packages=(build-essential cmake pkg-config
 test_packages=(libgtest-dev libbenchmark-dev libxfixes-dev console-data xvfb xauth xdotool imagemagick sox
   libsdl2-2.0-0)
 test_packages+=(lintian desktop-file-utils appstream librsvg2-bin)  # packaging/check_package.sh
+test_packages+=(clang libclang-rt-dev)  # tests/sanitize/run.sh: libFuzzer
 
 case "$what" in
   play) packages=("${build_packages[@]}") ;;

@@ -314,14 +314,19 @@ bool gif_is_readable(const std::vector<uint8_t>& p, int32_t& colours) {
 // SDL_image takes a BMP's headers without checking that they were read: a file
 // cut inside them would give a picture of whatever size was in memory. It reads
 // the 12 bytes of the old header or at least the 40 of the Windows one, and
-// then allocates the picture by the size it found there.
+// then allocates the picture by the size and depth it found there; a depth the
+// format does not have (0, 17, 32,769 bits) gives a surface that crashes SDL's
+// conversion.
 bool bmp_is_readable(const std::vector<uint8_t>& p) {
     if (p.size() < 2 || p[0] != 'B' || p[1] != 'M') return true;
     if (p.size() < 18) return false;
     const uint32_t info_size = le32(p, 14);
     if (info_size < 12 || p.size() - 14 < std::max<uint64_t>(info_size, info_size == 12 ? 12 : 40))
         return false;
-    if (info_size == 12) return picture_size_fits(le16(p, 18), le16(p, 20));
+    const bool old_header = info_size == 12;
+    const uint32_t bits = le16(p, old_header ? 24 : 28);
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    if (old_header) return picture_size_fits(le16(p, 18), le16(p, 20));
     // The height is negative for rows stored top down.
     const int64_t width = int32_t(le32(p, 18)), height = int32_t(le32(p, 22));
     return width > 0 && picture_size_fits(uint64_t(width), uint64_t(height < 0 ? -height : height));
@@ -340,10 +345,17 @@ SDL_Surface* decode_file(const char* name) {
     SDL_Surface* picture = IMG_LoadTyped_RW(memory, 1, const_cast<char*>(dot ? dot + 1 : ""));
     // The palette has 256 entries whatever the file's colour table holds; the
     // entries past it are black in classic SDL 1.2 and white over SDL2. Black
-    // on both.
-    if (picture && picture->format->palette)
-        for (int32_t i = colours; i < picture->format->palette->ncolors; ++i)
-            picture->format->palette->colors[i] = SDL_Color{0, 0, 0, 0};
+    // on both. Only the colour key makes a pixel transparent: classic SDL 1.2
+    // ignores an entry's fourth byte, but SDL2 takes it for alpha once some
+    // entries have one (a BMP of 1 or 4 bits leaves its own entries at 0 and
+    // the rest at 255, and would convert with holes), so it is 0 throughout.
+    if (picture && picture->format->palette) {
+        SDL_Palette* palette = picture->format->palette;
+        for (int32_t i = 0; i < palette->ncolors; ++i)
+            palette->colors[i] = i < colours ? SDL_Color{palette->colors[i].r, palette->colors[i].g,
+                                                         palette->colors[i].b, 0}
+                                             : SDL_Color{0, 0, 0, 0};
+    }
     return picture;
 }
 

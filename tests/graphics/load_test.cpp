@@ -139,6 +139,35 @@ TEST_F(GraphicsLoad, TrueColourBmpIsMatchedPerPixel) {
     for (int i = 0; i < 8; ++i) EXPECT_EQ(img.pixels[i], expected[i]) << i;
 }
 
+// Palette BMPs of 1, 4 and 8 bits carry no transparency: the fourth byte of
+// their colour entries (0 in the file) is no alpha, on either SDL 1.2.
+TEST_F(GraphicsLoad, PaletteBmpsOfEveryDepthAreOpaque) {
+    // Four pixels: indices 1, 0, 1, 1 of the table {blue 0,0,170; white}.
+    const std::vector<uint8_t> indices = {1, 0, 1, 1};
+    for (int bits : {1, 4, 8}) {
+        const uint32_t entries = 1u << bits, row = 4, offset = 54 + 4 * entries;
+        std::vector<uint8_t> b = {'B', 'M'};
+        auto le = [&](uint32_t v, int n) {
+            for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
+        };
+        le(offset + row, 4), le(0, 4), le(offset, 4);
+        le(40, 4), le(4, 4), le(1, 4), le(1, 2), le(uint32_t(bits), 2), le(0, 4), le(row, 4);
+        le(0, 4), le(0, 4), le(entries, 4), le(0, 4);
+        for (uint32_t i = 0; i < entries; ++i) le(i == 0 ? 0x0000AA : 0xFFFFFF, 4);  // blue, green, red, 0
+        uint32_t packed = 0;  // the row, most significant bits first
+        for (size_t x = 0; x < 4; ++x) packed = packed << bits | indices[x];
+        packed <<= 32 - 4 * bits;
+        for (int i = 3; i >= 0; --i) b.push_back(uint8_t(packed >> (8 * i)));
+        graphics_test::write_file(file("palette.bmp"), b);
+        const int32_t h = load(file("palette.bmp"));
+        ASSERT_LE(h, -2) << bits;
+        const rt::Image& img = image(-h);
+        EXPECT_EQ(img.clear_colour, rt::no_clear_colour) << bits;
+        for (size_t x = 0; x < 4; ++x) EXPECT_EQ(img.pixels[x], indices[x] ? 15 : 1) << bits << " " << x;
+        rt::free_image(-h);
+    }
+}
+
 // Each file that cannot be had is named once on stderr with the reason, by its
 // full path even when the game gives it relative to its folder.
 TEST_F(GraphicsLoad, NamesThatCannotBeLoaded) {
@@ -251,9 +280,9 @@ std::vector<uint8_t> gif_bytes(uint16_t width, uint16_t height, uint8_t code_siz
 }
 
 // Code sizes outside 2..8 (from 12 on SDL_image's decoder spins or reads past its
-// tables) and pictures larger than the store takes (a few hundred bytes that
-// would cost gigabytes) are refused before SDL_image sees them, each named as
-// damaged; the largest sizes taken still load.
+// tables), pictures larger than the store takes (a few hundred bytes that would
+// cost gigabytes) and BMP depths that crash SDL's conversion are refused before
+// SDL_image sees them, each named as damaged; the largest sizes taken still load.
 TEST_F(GraphicsLoad, ImpossibleCodeSizesAndHugePicturesAreRefusedUpFront) {
     std::vector<std::vector<uint8_t>> refused, loaded;
     refused.push_back(gif_bytes(16, 16, 13, 47));
@@ -309,6 +338,10 @@ TEST_F(GraphicsLoad, ImpossibleCodeSizesAndHugePicturesAreRefusedUpFront) {
     for (auto [width, height] : {std::pair{16000, 16000}, {16000, -16000}, {20000, 1}, {4097, 4096},
                                  {1, 65536}, {0, 8}, {-8, 8}, {8, 0}, {8, INT32_MIN}})
         refused.push_back(sized_bmp(width, height));
+    for (uint16_t bits : {0, 2, 15, 17, 32769}) {  // depths BMP does not have
+        refused.push_back(bmp);
+        refused.back()[28] = uint8_t(bits), refused.back()[29] = uint8_t(bits >> 8);
+    }
     std::vector<uint8_t> short_header(bmp.begin(), bmp.begin() + 14 + 39);
     short_header[14] = 39;  // a header SDL_image would read past
     refused.push_back(short_header);
