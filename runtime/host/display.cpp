@@ -288,9 +288,18 @@ void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layou
     }
 }
 
+// display_now's frame: the display page as it was when display_now handed it
+// over, so that the program thread draws on while the display thread presents.
+struct FrameCopy {
+    Image page;
+    std::vector<uint8_t> pixels;
+    std::array<uint32_t, 256> palette{};
+    bool valid = false;
+};
+FrameCopy frame_copy;
+
 // Steps 2 to 11 of the display update: everything between the two hold checks.
-void present() {
-    const Image* shown = shown_page();
+void present(const Image* shown) {
     if (!shown) return;
     const Image& page = *shown;
     int32_t width, height;
@@ -407,11 +416,32 @@ ModeChoice choose_modes(const std::vector<VideoMode>& modes, int32_t width, int3
 
 int32_t display_update() {
     answer_display_hold();
-    if (display_hold.load() == 0) present();
+    if (display_hold.load() == 0) present(shown_page());
     answer_display_hold();
     int32_t state = auto_display.load();
     if (state == -1) auto_display.compare_exchange_strong(state, 0);
     return state;
+}
+
+void copy_display_page() {
+    const Image* shown = shown_page();
+    frame_copy.valid = shown != nullptr;
+    if (!shown) return;
+    frame_copy.page = *shown;
+    const size_t size = size_t(shown->width) * shown->height * shown->bytes_per_pixel;
+    frame_copy.pixels.resize(size);  // keeps its capacity
+    std::memcpy(frame_copy.pixels.data(), shown->pixels, size);
+    frame_copy.page.pixels = frame_copy.pixels.data();
+    if (shown->palette) {
+        std::copy_n(shown->palette, frame_copy.palette.size(), frame_copy.palette.begin());
+        frame_copy.page.palette = frame_copy.palette.data();
+    }
+}
+
+void present_display_page_copy() {
+    answer_display_hold();
+    if (display_hold.load() == 0 && frame_copy.valid) present(&frame_copy.page);
+    answer_display_hold();
 }
 
 void display_now() {
@@ -429,7 +459,7 @@ void display_now() {
             platform::poll_wait(1);
         }
     } else {
-        on_display_thread(window_request_present);
+        hand_frame_to_display_thread();
     }
     platform::frame_boundary();
 }

@@ -47,6 +47,11 @@ void display_forget();
 // Whether the latest frame sent to the window was sent by the display thread.
 extern std::atomic<bool> last_present_on_display_thread;
 
+// display_now's hand-over: the program thread copies the display page (while no
+// copy is waiting to be presented), the display thread presents the copy.
+void copy_display_page();
+void present_display_page_copy();
+
 // Hands a full-screen request to whichever thread presents, and waits until it is served.
 void ask_full_screen(int32_t wanted);
 

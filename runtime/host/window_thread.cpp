@@ -2,7 +2,9 @@
 // over SDL2 lets only the thread that made the window draw in it or change it,
 // so the program thread never calls the video functions itself: it hands the
 // display update (and with it every mode change) and the caption over, and waits
-// until the display thread has done them. The hand-over is a shared word, as
+// until the display thread has done them. A frame of display_now is a copy of
+// the page, presented while the program thread draws the next one, so that a
+// frame costs the program thread no wait. The hand-over is a shared word, as
 // everywhere in the host; the wait on it can be cut short so that a frame costs
 // no polling interval.
 #include <SDL.h>
@@ -26,7 +28,24 @@ std::string pending_caption;
 
 void serve(int32_t asked) {
     if (asked & window_request_caption) SDL_WM_SetCaption(pending_caption.c_str(), pending_caption.c_str());
-    if (asked & window_request_present) display_update();
+    // A display update shows the live page, newer than any copy waiting.
+    if (asked & window_request_present)
+        display_update();
+    else if (asked & window_request_frame)
+        present_display_page_copy();
+}
+
+bool presents(int32_t asked) { return (asked & (window_request_present | window_request_frame)) != 0; }
+
+// Waits until the display thread has done `request`, or has stopped serving.
+void wait_until_served(int32_t request) {
+    for (;;) {
+        const int32_t now = window_requests.load(std::memory_order_acquire);
+        if ((now & request) == 0) return;
+        if (stop_request.load(std::memory_order_acquire) == 1) return;
+        if (display_thread_running.load(std::memory_order_acquire) == 0) return;
+        platform::wait_on_word(window_requests, now, 16);
+    }
 }
 
 }  // namespace
@@ -53,7 +72,7 @@ void display_thread_idle(uint32_t ms) {
         uint64_t now = platform::wait_clock_ms();
         if (asked != 0) {
             serve_window_requests();
-            served_frame = served_frame || (asked & window_request_present) != 0;
+            served_frame = served_frame || presents(asked);
             now = platform::wait_clock_ms();
             if (frames_coming && served_frame && now >= start + ms * 3 / 4) return;
             continue;
@@ -76,12 +95,21 @@ void on_display_thread(int32_t request) {
     }
     window_requests.fetch_or(request, std::memory_order_acq_rel);
     platform::wake_word_waiters(window_requests);
-    for (;;) {
-        const int32_t now = window_requests.load(std::memory_order_acquire);
-        if ((now & request) == 0) return;
-        if (stop_request.load(std::memory_order_acquire) == 1) return;
-        platform::wait_on_word(window_requests, now, 16);
+    wait_until_served(request);
+}
+
+void hand_frame_to_display_thread() {
+    if (!is_display_thread() && stop_request.load(std::memory_order_acquire) == 1) return;
+    if (is_display_thread() || display_thread_running.load(std::memory_order_acquire) == 0) {
+        serve(window_request_present);
+        return;
     }
+    // The display thread reads the copy until it clears the bit.
+    wait_until_served(window_request_frame);
+    if ((window_requests.load(std::memory_order_acquire) & window_request_frame) != 0) return;
+    copy_display_page();
+    window_requests.fetch_or(window_request_frame, std::memory_order_acq_rel);
+    platform::wake_word_waiters(window_requests);
 }
 
 void set_window_title(const StrVal* title) {

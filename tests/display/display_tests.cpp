@@ -372,15 +372,24 @@ TEST_F(DisplayTest, DisplayNowHasTheDisplayThreadPresentEveryFrame) {
     EXPECT_GE(thread_updates.load(), 1);
     int seen = thread_updates.load();
 
-    // From now on each display_now returns with its own frame in the window,
-    // drawn by the display thread.
+    // From now on each display_now hands over its frame as the page stands and
+    // returns: the display thread shows that frame even though the program
+    // thread draws on at once (here: into the palette and the pixels).
     rt::last_present_on_display_thread.store(false);
+    const auto presented = [] {
+        for (int i = 0; i < 1000 && rt::window_requests.load() != 0; ++i) rt::platform::poll_wait(1);
+        return rt::window_requests.load() == 0;
+    };
+    const uint8_t index = img.pixels[0];
     for (uint32_t colour : {0xFF00FF00u, 0xFF0000FFu, 0xFFFF0000u}) {
-        img.palette[img.pixels[0]] = colour;
+        img.palette[index] = colour;
         rt::display_now();
+        img.palette[index] = 0xFF777777u;
+        img.pixels[0] = uint8_t(index + 1);
+        ASSERT_TRUE(presented());
         EXPECT_EQ(shown(0, 0), colour & 0xFFFFFFu);
         EXPECT_TRUE(rt::last_present_on_display_thread.load());
-        EXPECT_EQ(rt::window_requests.load(), 0);
+        img.pixels[0] = index;
     }
     EXPECT_EQ(frames.load(), 4);
 

@@ -160,8 +160,10 @@ TEST_F(InputHostDeathTest, AltEnterReachesTheDisplayUpdate) {
                     std::fprintf(stderr, "counted %d typed %d\n", rt::mode_toggle_count.load(),
                                  rt::typed_key_count());
                 });
+                // The frame handed over takes the press with it.
                 rt::step(5, [] { rt::display_now(); });
                 rt::step(6, [] {
+                    eventually([] { return rt::mode_toggle_count.load() == 0; });
                     std::fprintf(stderr, "served %d\n", rt::mode_toggle_count.load());
                     rt::end_request.store(1);
                 });

@@ -209,9 +209,11 @@ void hold(int32_t symbol, bool down) {
 }
 
 // The window as display_now left it against the page it shows: every pixel in
-// its palette colour. The display thread is idle meanwhile (the program thread
-// presents by itself, and it is here).
+// its palette colour. display_now hands a copy of the page over and returns;
+// once the display thread has presented it, it is idle until the next frame.
 void check_window(int64_t frame) {
+    for (int32_t asked; (asked = rt::window_requests.load()) & rt::window_request_frame;)
+        rt::platform::wait_on_word(rt::window_requests, asked, 16);
     const SDL_Surface* window = SDL_GetVideoSurface();
     const rt::Image& page = rt::image(rt::display_page);
     if (!window || rt::auto_display.load() != 0 || page.bytes_per_pixel != 1) return;
