@@ -75,11 +75,13 @@ int32_t register_chunk(Mix_Chunk* chunk, uint8_t capabilities) {
     slot = Slot{};
     Mix_Volume(index, MIX_MAX_VOLUME);
     slot.chunk = chunk;
-    slot.length = float(double(chunk->alen) / bytes_per_second);
+    slot.length = chunk ? chunk_seconds(chunk) : 0.0f;
     slot.capabilities = capabilities;
     slot.handle = take_handle();
     return slot.handle;
 }
+
+float chunk_seconds(const Mix_Chunk* chunk) { return float(double(chunk->alen) / bytes_per_second); }
 
 int32_t register_tone_slot() {
     Mix_Chunk* silent = Mix_QuickLoad_RAW(silence.data(), uint32_t(silence.size()));
@@ -168,6 +170,7 @@ Slot* open_slot(int32_t handle) {
         raise_error(5);
         return nullptr;
     }
+    if (decoding(index)) settle_decoding();
     return &state.slots[size_t(index)];
 }
 
@@ -321,6 +324,7 @@ void free_slot(int32_t index) {
 
 // Frees every closed sound that is no longer playing.
 void sweep() {
+    settle_decoding();
     for (int32_t i = 0; i < slot_count; ++i) {
         Slot& slot = state.slots[size_t(i)];
         if (slot.handle == 0 || !slot.closed) continue;
@@ -338,15 +342,18 @@ void sweep() {
 
 int32_t open_chunk_sound(const std::string& path, const Words& words) {
     if (words.setpos) return 0;
+    uint8_t capabilities = uint8_t((words.len ? cap_len : 0) | (words.pause ? cap_pause : 0) |
+                                   (words.vol ? cap_vol : 0) | cap_chunk);
+    const int32_t later = open_decoded_later(path, capabilities);
+    if (later >= 0) return later;
     if (first_free_slot() < 0) return 0;
     Mix_Chunk* chunk = load_chunk(path);
     if (chunk == nullptr) return 0;
-    uint8_t capabilities = uint8_t((words.len ? cap_len : 0) | (words.pause ? cap_pause : 0) |
-                                   (words.vol ? cap_vol : 0) | cap_chunk);
     return register_chunk(chunk, capabilities);
 }
 
 int32_t open_music_sound(const std::string& path, const Words& words) {
+    settle_decoding();  // one file read at a time
     Music& music = state.music;
     if (music.open) {
         if (!music.closed) {
@@ -431,6 +438,7 @@ void open_audio() {
         end_process(10001);
     }
     std::atexit(Mix_CloseAudio);
+    std::atexit(settle_decoding);  // before the mixer closes
     Mix_AllocateChannels(slot_count);
     state.audio_open = true;
     register_tone_slot();
@@ -453,8 +461,8 @@ void sound_play(int32_t handle) {
     if (!begin(handle)) return;
     if (handle == 1) {
         if (Music* music = open_music()) play_music(*music, false);
-    } else if (Slot* slot = open_slot(handle)) {
-        play_slot(*slot, false);
+    } else if (!start_when_decoded(find_slot(handle), false)) {
+        if (Slot* slot = open_slot(handle)) play_slot(*slot, false);
     }
 }
 
@@ -465,9 +473,11 @@ void sound_loop(int32_t handle) {
             stop_music(*music);
             play_music(*music, true);
         }
-    } else if (Slot* slot = open_slot(handle)) {
-        stop_slot(*slot);
-        play_slot(*slot, true);
+    } else if (!start_when_decoded(find_slot(handle), true)) {
+        if (Slot* slot = open_slot(handle)) {
+            stop_slot(*slot);
+            play_slot(*slot, true);
+        }
     }
 }
 
@@ -555,6 +565,7 @@ void sound_play_file(const StrVal* name, bool sync, double volume, bool volume_g
 
 void close_all_sounds() {
     if (error_pending() || !state.audio_open) return;
+    settle_decoding();
     Music& music = state.music;
     if (music.open && !music.closed) {
         stop_music(music);

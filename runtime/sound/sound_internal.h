@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace rt::sound {
 
@@ -78,7 +79,27 @@ int32_t find_slot(int32_t handle);
 // Index of the first free slot, -1 when all are in use.
 int32_t first_free_slot();
 // Takes the first free slot for `chunk` and returns its handle; 0 when none is free.
+// A null chunk is one still being decoded (length 0 until it is there).
 int32_t register_chunk(Mix_Chunk* chunk, uint8_t capabilities);
+// A chunk's length in seconds at the mixer's rate.
+float chunk_seconds(const Mix_Chunk* chunk);
+
+// ------------------------------------------------------------ decoding
+// An Ogg Vorbis file opened as a chunk is decoded by a worker thread, one at a
+// time, so that the open returns at once (decode.cpp).
+// Opens `path` that way: its handle, 0 when it cannot be used (reported), -1
+// when it is not an Ogg file (to be loaded at once). Waits for any earlier decode.
+int32_t open_decoded_later(const std::string& path, uint8_t capabilities);
+// Whether slot `index` waits for its decode.
+bool decoding(int32_t index);
+// The first play or loop of a slot still being decoded: marked as playing now,
+// started by the worker once decoded. False when the slot is not waiting for its
+// decode or already has its start asked for: start it the usual way.
+bool start_when_decoded(int32_t index, bool loop);
+// Waits for the decode in progress, if any, and puts its chunk in its slot.
+void settle_decoding();
+// For tests: while held, the worker waits before it decodes.
+void hold_decoding(bool hold);
 
 // Mixer position setting of a sound at (x, y, z) relative to the listener.
 struct Placement {

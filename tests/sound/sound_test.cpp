@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -146,6 +147,7 @@ TEST_F(Sound, WavAndOggLoadAsChunksAndAsMusic) {
     EXPECT_NE(wav, 0);
     EXPECT_NE(ogg, 0);
     EXPECT_NE(wav, ogg);
+    rt::sound::settle_decoding();
     EXPECT_GT(slot_of(ogg).chunk->alen, 0u);
 
     EXPECT_EQ(open("tone.ogg", nullptr), 1);
@@ -157,6 +159,64 @@ TEST_F(Sound, WavAndOggLoadAsChunksAndAsMusic) {
     EXPECT_FALSE(state.music.open);  // nothing played, so the sweep freed it
     EXPECT_EQ(open("long.wav", ""), 1);
     EXPECT_EQ(Mix_GetMusicType(state.music.music), MUS_WAV);
+}
+
+// A Vorbis chunk opens at once and decodes beside the game: a loop asked for at
+// once starts when the sound is there, and anything else done to it, or any
+// other file opened, waits for the decode first.
+TEST_F(Sound, OggChunkDecodesBesideTheGameAndStartsOnceDecoded) {
+    rt::sound::hold_decoding(true);
+    const int32_t ogg = open("tone.ogg", "sync,len");
+    ASSERT_GT(ogg, 1);
+    const int channel = channel_of(ogg);
+    EXPECT_TRUE(rt::sound::decoding(channel));
+    EXPECT_EQ(slot_of(ogg).chunk, nullptr);
+    rt::sound_loop(ogg);
+    EXPECT_TRUE(rt::sound::decoding(channel));
+    EXPECT_EQ(Mix_Playing(channel), 0);
+    rt::sound::hold_decoding(false);
+    EXPECT_TRUE(eventually([&] { return Mix_Playing(channel) != 0; }));  // started by the worker
+    EXPECT_EQ(rt::sound_playing(ogg), -1);
+    EXPECT_FALSE(rt::sound::decoding(channel));
+    EXPECT_EQ(slot_of(ogg).looping, 1);
+    Mix_Chunk* direct = Mix_LoadWAV(file("tone.ogg").c_str());
+    ASSERT_NE(direct, nullptr);
+    ASSERT_EQ(slot_of(ogg).chunk->alen, direct->alen);
+    EXPECT_EQ(std::memcmp(slot_of(ogg).chunk->abuf, direct->abuf, direct->alen), 0);
+    EXPECT_FLOAT_EQ(float(rt::sound_length(ogg)), float(direct->alen / 22050.0 / 4.0));
+    Mix_FreeChunk(direct);
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_NE(Mix_Playing(channel), 0);  // it loops past its 0.5 s
+    rt::sound_stop(ogg);
+
+    // Stopped, closed, or another file opened while the decode is held: each
+    // waits for it (released a moment later by another thread).
+    for (int how = 0; how < 3; ++how) {
+        rt::sound::hold_decoding(true);
+        const int32_t handle = open("tone.ogg", "sync");
+        std::thread release([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            rt::sound::hold_decoding(false);
+        });
+        if (how == 0) {
+            rt::sound_play(handle);
+            rt::sound_stop(handle);
+            EXPECT_EQ(rt::sound_playing(handle), 0);
+            EXPECT_EQ(Mix_Playing(channel_of(handle)), 0);
+        } else if (how == 1) {
+            const int before = slots_in_use();
+            rt::sound_close(handle);
+            EXPECT_EQ(slots_in_use(), before - 1);
+        } else {
+            const int32_t other = open("tone.ogg", "sync");
+            EXPECT_NE(slot_of(handle).chunk, nullptr);
+            EXPECT_TRUE(rt::sound::decoding(channel_of(other)));
+            rt::sound::settle_decoding();
+            EXPECT_EQ(slot_of(other).chunk->alen, slot_of(handle).chunk->alen);
+        }
+        release.join();
+        EXPECT_FALSE(rt::error_pending());
+    }
 }
 
 // Handle 0 and no runtime error; stderr names each file once, with the reason.
