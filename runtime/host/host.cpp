@@ -170,9 +170,10 @@ constexpr uint64_t shutdown_wait_ms = 2000;
         platform::poll_wait(16);
     // The other threads may still run: only what the display thread owns is
     // shut down, the exit handlers (sound, fonts, SDL) would race them.
-    if (thread_done_bits.load(std::memory_order_acquire) != 3) platform::abandon_process(0);
+    const uint32_t done = thread_done_bits.load(std::memory_order_acquire);
+    if (timer_thread && (done & 2)) SDL_WaitThread(timer_thread, nullptr);
+    if (done != 3) platform::abandon_process(0);
     if (program_thread) SDL_WaitThread(program_thread, nullptr);
-    if (timer_thread) SDL_WaitThread(timer_thread, nullptr);
     SDL_ShowCursor(SDL_DISABLE);
     if (cursor) SDL_FreeCursor(cursor);
     if (input_method_surface) SDL_FreeSurface(input_method_surface);

@@ -5,6 +5,8 @@
 set -u
 probe=$1 xwin=$2 out=$3
 mkdir -p "$out"
+# Sanitizer builds run several times slower: they stretch the bounds below.
+factor=${TEST_TIME_FACTOR:-1}
 fail() { echo "FAIL: $*"; exit 1; }
 
 # Caption, arrow cursor, close request -> exit code 0.
@@ -48,7 +50,7 @@ for how in close term; do
     "$xwin" wait Untitled 10000 >/dev/null || fail "no window (stuck, $how)"
     for _ in $(seq 100); do grep -q stuck "$out/stuck.out" && break; sleep 0.05; done
     if [ $how = close ]; then "$xwin" close Untitled; else kill -TERM $pid; fi
-    for _ in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+    for _ in $(seq $((30 * factor))); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
     kill -0 $pid 2>/dev/null && { kill -9 $pid; fail "stuck program still running 3 s after $how"; }
     wait $pid; rc=$?
     [ $rc -eq 0 ] || fail "stuck program, $how: exit code $rc"
@@ -64,7 +66,7 @@ DISPLAY=":$lost" SDL_AUDIODRIVER=dummy "$probe" > /dev/null 2> "$out/lost.err" &
 DISPLAY=":$lost" "$xwin" wait Untitled 10000 >/dev/null || { kill $server; fail "no window (server loss)"; }
 sleep 0.5
 kill $server
-for _ in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq $((30 * factor))); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill -0 $pid 2>/dev/null && { kill -9 $pid; fail "still running 3 s after the X server went away"; }
 wait $pid; rc=$?
 [ $rc -eq 1 ] || fail "X server gone: exit code $rc"

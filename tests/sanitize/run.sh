@@ -41,7 +41,7 @@ run_asan() {
   rm -f "$build"/asan-report.*
   # Full stacks, so that the leak suppressions name library calls, not libraries.
   local status=0
-  ASAN_OPTIONS="fast_unwind_on_malloc=0:log_path=$build/asan-report" \
+  TEST_TIME_FACTOR=5 ASAN_OPTIONS="fast_unwind_on_malloc=0:log_path=$build/asan-report" \
   LSAN_OPTIONS="suppressions=$here/tests/sanitize/lsan.supp:print_suppressions=0" \
   UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$build/asan-report" \
     ctest --test-dir "$build" --output-on-failure -j "$jobs" || status=1
@@ -59,7 +59,7 @@ run_tsan() {
   rm -f "$build"/tsan-report.*
   # The other test programs are not built: CTest lists them as *_NOT_BUILT.
   local status=0
-  TSAN_OPTIONS="suppressions=$here/tests/sanitize/tsan.supp:second_deadlock_stack=1:log_path=$build/tsan-report" \
+  TEST_TIME_FACTOR=5 TSAN_OPTIONS="suppressions=$here/tests/sanitize/tsan.supp:second_deadlock_stack=1:log_path=$build/tsan-report" \
     ctest --test-dir "$build" --output-on-failure -j "$jobs" -L system -E "_NOT_BUILT|fuzz_inputs|ReplayWholeGame" \
     || status=1
   no_reports "$build/tsan-report" || status=1
@@ -79,11 +79,18 @@ run_fuzz() {
     [ -d "$here/tests/fuzz/regressions/$inputs" ] && kept=("$here/tests/fuzz/regressions/$inputs")
     # New inputs go to the first folder, the work corpus, never to the committed
     # ones. A hang is an input that takes 10 seconds; any load takes well under one.
-    SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+    # The fuzzer's progress goes to a log; its figures are printed, the log's end on a find.
+    local log="$build/${target}_fuzz.log"
+    if ! SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
       "$build/tests/fuzz/${target}_fuzz" "$build/work/$inputs" "$here/tests/fuzz/corpus/$inputs" "${kept[@]}" \
       -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
-      -artifact_prefix="$build/finds/$target-" -print_final_stats=1 ||
-      { echo "${target}_fuzz found a fault: $build/finds/" >&2; return 1; }
+      -artifact_prefix="$build/finds/$target-" -print_final_stats=1 > "$log" 2>&1; then
+      tail -n 60 "$log" >&2
+      echo "${target}_fuzz found a fault: $build/finds/ (whole log: $log)" >&2
+      return 1
+    fi
+    echo "${target}_fuzz:"
+    grep -E '^(Done|stat::)' "$log" | sed 's/^/  /'
   done
 }
 
