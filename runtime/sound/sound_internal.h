@@ -2,12 +2,17 @@
 // handle counter. Shared by the sources of runtime/sound and by its tests.
 #pragma once
 
+#include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
+
+namespace rt {
+struct StrVal;
+}
 
 namespace rt::sound {
 
@@ -100,6 +105,56 @@ bool start_when_decoded(int32_t index, bool loop);
 void settle_decoding();
 // For tests: while held, the worker waits before it decodes.
 void hold_decoding(bool hold);
+
+constexpr int mixer_rate = 22050;
+constexpr double bytes_per_second = mixer_rate * 2.0 * 2.0;  // 16-bit stereo
+
+// Holds off the mixer thread while the music state changes, so that the play
+// limit test of the display thread never halts a music that has just restarted.
+struct AudioLock {
+    AudioLock() { SDL_LockAudio(); }
+    ~AudioLock() { SDL_UnlockAudio(); }
+    AudioLock(const AudioLock&) = delete;
+    AudioLock& operator=(const AudioLock&) = delete;
+};
+
+// ------------------------------------------------------------ lookups (slots.cpp)
+// The open slot of a chunk handle; error 5 (and null) when unknown or closed.
+// Waits for the slot's decode, if any.
+Slot* open_slot(int32_t handle);
+int channel_of(const Slot& slot);
+// The music when it is open and not closed; error 5 (and null) otherwise.
+Music* open_music();
+// Whether `capabilities` has `bit`; error 5 when not.
+bool needs(uint8_t capabilities, uint8_t bit);
+// A sound that was started once and has run out no longer counts as playing.
+void refresh(Slot& slot);
+void refresh(Music& music);
+// Integer mixer volume of a volume 0..1.
+int mixer_volume(double volume);
+bool valid_volume(double volume);
+double elapsed_seconds(uint32_t start, uint32_t until);
+
+// ------------------------------------------------------------ start and stop (slots.cpp)
+void apply_placement(const Slot& slot);
+void play_slot(Slot& slot, bool loop);
+void stop_slot(Slot& slot);
+void play_music(Music& music, bool loop);
+void stop_music(Music& music);
+void free_music(Music& music);
+void free_slot(int32_t index);
+// Frees every closed sound that is no longer playing.
+void sweep();
+
+// ------------------------------------------------------------ opening (open.cpp)
+struct Words {
+    bool sync = false, vol = false, pause = false, len = false, setpos = false;
+};
+// The capability words: upper-cased, split at commas, each piece trimmed of
+// spaces. False for an unknown, empty or repeated word.
+bool parse_words(const StrVal* words, Words& out);
+// Opens a file as a chunk (SYNC) or as the music stream: its handle, 0 on failure.
+int32_t open_sound(const StrVal* name, const Words& words);
 
 // Mixer position setting of a sound at (x, y, z) relative to the listener.
 struct Placement {
