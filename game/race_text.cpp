@@ -5,7 +5,6 @@
 #include "game/game.h"
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
-#include "runtime/platform/platform.h"
 
 namespace game {
 
@@ -72,8 +71,10 @@ bool race_text_and_keys() {
     // Pause: nothing is drawn, paced or tested until a typed space.
     if (step(1813, [&] { return equals(key_text, text("P")) || equals(key_text, text("p")); })) {
         screen = Screen::paused;
-        // A millisecond between polls keeps a paused game from using a whole core.
-        while (!step(1831, [&] { return equals(rt::inkey(), text(" ")); })) rt::platform::poll_wait(1);
+        // Between polls the thread sleeps until a key is typed, so that a paused
+        // game uses no core; at most 16 ms, so the statement hook still sees a
+        // close request at once.
+        while (!step(1831, [&] { return equals(rt::inkey(), text(" ")); })) rt::wait_for_typed_key(16);
         screen = Screen::race;
     }
     return false;

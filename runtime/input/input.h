@@ -61,5 +61,8 @@ int32_t held_key_count();
 
 // Entries waiting in the typed-key buffer (0..15).
 int32_t typed_key_count();
+// Returns once an entry waits in the typed-key buffer, or after `ms`
+// milliseconds: the sleep of a loop that waits for a key (program thread).
+void wait_for_typed_key(uint32_t ms);
 
 }  // namespace rt

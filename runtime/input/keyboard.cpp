@@ -51,6 +51,8 @@ static_assert(std::atomic<uint16_t>::is_always_lock_free);
 
 constexpr uint16_t ring_first = 30, ring_end = 62;
 KeyboardArea area{{}, {ring_first}, {ring_first}, {}, {}};
+// Counts the entries put in the buffer, for a program thread that sleeps until one comes.
+std::atomic<int32_t> typed_key_signal{0};
 
 uint16_t next_offset(uint16_t offset) {
     return offset + 2 == ring_end ? ring_first : uint16_t(offset + 2);
@@ -64,6 +66,8 @@ bool put_typed_key(uint8_t character, uint8_t scan) {
     area.ring[tail - ring_first] = character;
     area.ring[tail - ring_first + 1] = scan;
     area.tail.store(next, std::memory_order_release);
+    typed_key_signal.fetch_add(1, std::memory_order_release);
+    platform::wake_word_waiters(typed_key_signal);
     return true;
 }
 
@@ -341,6 +345,12 @@ StrVal* inkey() {
     key->text[0] = character;
     if (extended) key->text[1] = scan;
     return key;
+}
+
+void wait_for_typed_key(uint32_t ms) {
+    const int32_t seen = typed_key_signal.load(std::memory_order_acquire);
+    if (typed_key_count() > 0) return;
+    platform::wait_on_word(typed_key_signal, seen, ms);
 }
 
 int32_t typed_key_count() {

@@ -1,6 +1,7 @@
 // The display thread pressing and releasing keys as fast as it can while the
 // program thread polls key_down and drains inkey: every typed key arrives once,
 // in order, and a key held throughout never looks released.
+#include <chrono>
 #include <thread>
 
 #include "input_fixture.h"
@@ -46,6 +47,31 @@ TEST_F(KeyboardStress, TwoThreadsLoseAndDuplicateNothing) {
     EXPECT_EQ(typed(), "");
     ASSERT_EQ(received.size(), size_t(presses));
     for (int i = 0; i < presses; ++i) ASSERT_EQ(received[i], char('a' + i % 26)) << "entry " << i;
+}
+
+// A program thread waiting for a key sleeps until one is typed: a key typed by
+// the display thread wakes it long before its limit, and a key already waiting
+// (or none at all, the limit) does not hold it.
+TEST_F(KeyboardStress, WaitingForAKeyEndsWhenOneIsTyped) {
+    using clock = std::chrono::steady_clock;
+    std::thread display([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        key_press('x');
+        key_release('x');
+    });
+    const auto start = clock::now();
+    wait_for_typed_key(20000);
+    EXPECT_LT(clock::now() - start, std::chrono::seconds(10));
+    display.join();
+    EXPECT_EQ(typed_key_count(), 1);
+
+    const auto again = clock::now();
+    wait_for_typed_key(20000);  // the key still waits: at once
+    wait_for_typed_key(20000);
+    EXPECT_LT(clock::now() - again, std::chrono::seconds(10));
+    EXPECT_EQ(typed(), "x");
+    wait_for_typed_key(1);  // nothing typed: the limit
+    EXPECT_EQ(typed_key_count(), 0);
 }
 
 }  // namespace
