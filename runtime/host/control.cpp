@@ -22,6 +22,7 @@ std::atomic<int32_t> full_screen_request{-1};
 std::atomic<int32_t> mode_toggle_count{0};
 std::atomic<int32_t> display_thread_running{0};
 std::atomic<int32_t> exit_request{-1};
+std::atomic<int32_t> shutdown_signal{0};
 
 
 namespace {

@@ -524,7 +524,9 @@ void sleep_seconds(double seconds) {
         raise_error(5);
         return;
     }
-    platform::sleep_ms(static_cast<uint32_t>(seconds * 1000));
+    // A close request during a long sleep ends it: the statement hook after this
+    // step stops the thread.
+    platform::sleep_ms_unless(static_cast<uint32_t>(seconds * 1000), shutdown_signal);
 }
 
 }  // namespace rt

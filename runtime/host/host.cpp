@@ -40,9 +40,6 @@ int program_main(void*) {
     end_program();
 }
 
-// Set by the shutdown, so that the timer thread need not poll for it.
-std::atomic<int32_t> shutdown_signal{0};
-
 // Serves interval timers. The game installs none, and with none to serve the
 // thread only waits for the stop request, woken by the shutdown, instead of a
 // pass every quarter millisecond.

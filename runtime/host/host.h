@@ -52,6 +52,9 @@ extern std::atomic<int32_t> exit_request;
 // Work on the window the program thread hands to the display thread (bits below);
 // each bit is cleared once its work is done.
 extern std::atomic<int32_t> window_requests;
+// Set once by the shutdown and its waiters woken, so that the threads that sleep
+// (the timer thread, sleep_seconds) need not poll for it.
+extern std::atomic<int32_t> shutdown_signal;
 constexpr int32_t window_request_present = 1;  // run the display update
 constexpr int32_t window_request_caption = 2;  // set the caption
 constexpr int32_t window_request_frame = 4;    // present the page display_now copied

@@ -31,6 +31,9 @@ uint32_t ticks_ms();
 // A delay the program itself asks for (frame pacing, pauses). 0 only yields.
 // The virtual clock advances by exactly `ms`.
 void sleep_ms(uint32_t ms);
+// The same, ended early once `word` is no longer 0 (a shutdown must not wait for
+// the end of a long sleep). The virtual clock advances by exactly `ms`.
+void sleep_ms_unless(uint32_t ms, const std::atomic<int32_t>& word);
 // A wait for another thread to hand something over (polling loops of the
 // display thread, the statement hook, handshakes). 0 only yields. Never moves
 // the virtual clock, so replays stay deterministic whatever the scheduler does.

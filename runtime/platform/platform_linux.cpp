@@ -109,6 +109,13 @@ uint32_t ticks_ms() {
 
 void sleep_ms(uint32_t ms) { sleep_for(ms); }
 
+void sleep_ms_unless(uint32_t ms, const std::atomic<int32_t>& word) {
+    const uint64_t until = wait_clock_ms() + ms;
+    for (uint64_t now = wait_clock_ms(); now < until && word.load(std::memory_order_acquire) == 0;
+         now = wait_clock_ms())
+        wait_on_word(word, 0, uint32_t(until - now));
+}
+
 void poll_wait(uint32_t ms) { sleep_for(ms); }
 
 bool calendar_milliseconds(int64_t& milliseconds) {

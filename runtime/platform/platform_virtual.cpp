@@ -111,6 +111,8 @@ void sleep_ms(uint32_t ms) {
     std::this_thread::yield();
 }
 
+void sleep_ms_unless(uint32_t ms, const std::atomic<int32_t>&) { sleep_ms(ms); }
+
 void poll_wait(uint32_t ms) {
     if (ms == 0)
         std::this_thread::yield();

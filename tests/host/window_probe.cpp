@@ -1,8 +1,11 @@
 // A small program on the real platform layer for the window tests: it shows an
 // 800 by 600 page (windowed, or full-screen when asked) or raises an error.
-// "stuck" shows the page and then blocks inside a library call for good.
-//   window_probe [window|fullscreen|error|stuck]
+// "stuck" shows the page and then blocks inside a library call for good;
+// "sleeping" sleeps for a minute in sleep_seconds, and says when the exit
+// handlers run (the orderly end, not the one that leaves a stuck thread).
+//   window_probe [window|fullscreen|error|stuck|sleeping]
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <unistd.h>
@@ -37,6 +40,14 @@ void routine() {
             char byte;
             // Nobody writes: the read never returns.
             if (pipe(ends) == 0) [[maybe_unused]] ssize_t n = read(ends[0], &byte, 1);
+        });
+    }
+    if (std::strcmp(mode, "sleeping") == 0) {
+        std::atexit([] { std::printf("exit handlers ran\n"); });
+        rt::step(44, [] {
+            std::printf("sleeping\n");
+            std::fflush(stdout);
+            rt::sleep_seconds(60);
         });
     }
     if (std::strcmp(mode, "error") == 0) {

@@ -56,6 +56,19 @@ for how in close term; do
     [ $rc -eq 0 ] || fail "stuck program, $how: exit code $rc"
 done
 
+# A close request while the program thread sleeps in sleep_seconds ends the
+# sleep: the orderly end at once, exit handlers and all, not the end that
+# leaves a stuck thread after 2 s.
+SDL_AUDIODRIVER=dummy "$probe" sleeping > "$out/sleeping.out" & pid=$!
+"$xwin" wait Untitled 10000 >/dev/null || fail "no window (sleeping)"
+for _ in $(seq 100); do grep -q sleeping "$out/sleeping.out" && break; sleep 0.05; done
+"$xwin" close Untitled
+for _ in $(seq $((15 * factor))); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && { kill -9 $pid; fail "sleeping program still running 1.5 s after the close request"; }
+wait $pid; rc=$?
+[ $rc -eq 0 ] || fail "sleeping program: exit code $rc"
+grep -q "exit handlers ran" "$out/sleeping.out" || fail "sleeping program: not the orderly end"
+
 # The X server goes away under a running program: it ends at once with exit
 # code 1 and says why on one line. A server of this test's own, since the one
 # it runs on must outlive it.
