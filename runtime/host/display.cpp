@@ -265,6 +265,28 @@ void remember_rows(const Image& page, const Band& band) {
                 static_cast<size_t>(band.end - band.first) * page.width);
 }
 
+// display_now's frame: the display page as it was when display_now handed it
+// over, so that the program thread draws on while the display thread presents.
+struct FrameCopy {
+    Image page;
+    std::vector<uint8_t> pixels;
+    std::array<uint32_t, 256> palette{};
+    bool valid = false;
+};
+FrameCopy frame_copy;
+
+// Once a palette page is presented the cache holds its pixels: the changed rows
+// are copied in, or, for display_now's copy, which is presented once, its
+// buffer is taken over whole (the next copy goes into the cache's old one).
+void remember_pixels(const Image& page, const std::vector<Band>& bands) {
+    if (&page == &frame_copy.page) {
+        frame_cache.pixels.swap(frame_copy.pixels);
+        frame_copy.valid = false;
+        return;
+    }
+    for (const Band& band : bands) remember_rows(page, band);
+}
+
 void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layout& layout) {
     const int32_t cell_height = font_height(page.font);
     const uint32_t* palette = palette_of(page);
@@ -287,16 +309,6 @@ void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layou
         }
     }
 }
-
-// display_now's frame: the display page as it was when display_now handed it
-// over, so that the program thread draws on while the display thread presents.
-struct FrameCopy {
-    Image page;
-    std::vector<uint8_t> pixels;
-    std::array<uint32_t, 256> palette{};
-    bool valid = false;
-};
-FrameCopy frame_copy;
 
 // Steps 2 to 11 of the display update: everything between the two hold checks.
 void present(const Image* shown) {
@@ -335,7 +347,6 @@ void present(const Image* shown) {
     if (fits && palette_page) {
         remember_palette(page);
         for (const Band& band : bands) {
-            remember_rows(page, band);
             convert_palette_rows(page.pixels + static_cast<size_t>(band.first) * page.width, page.width,
                                  page.width, band.end - band.first, palette_of(page),
                                  origin + static_cast<size_t>(band.first) * l.factor_y * target.stride,
@@ -343,6 +354,7 @@ void present(const Image* shown) {
             rects.push_back({Sint16(l.offset_x), Sint16(l.offset_y + band.first * l.factor_y),
                              Uint16(l.picture_width), Uint16((band.end - band.first) * l.factor_y)});
         }
+        remember_pixels(page, bands);
     } else if (fits && page.bytes_per_pixel == 4) {
         frame_cache.size = 0;
         copy_rgb_rows(reinterpret_cast<const uint32_t*>(page.pixels), page.width, page.width, page.height,
@@ -365,6 +377,14 @@ void present(const Image* shown) {
 void answer_display_hold() {
     int32_t asked = 1;
     if (display_hold.compare_exchange_strong(asked, 2)) platform::poll_wait(0);
+}
+
+// The display update but for automatic presentation's word: the page presented
+// between the two hold checks.
+void present_unless_held(const Image* shown) {
+    answer_display_hold();
+    if (display_hold.load() == 0) present(shown);
+    answer_display_hold();
 }
 
 }  // namespace
@@ -415,9 +435,7 @@ ModeChoice choose_modes(const std::vector<VideoMode>& modes, int32_t width, int3
 }
 
 int32_t display_update() {
-    answer_display_hold();
-    if (display_hold.load() == 0) present(shown_page());
-    answer_display_hold();
+    present_unless_held(shown_page());
     int32_t state = auto_display.load();
     if (state == -1) auto_display.compare_exchange_strong(state, 0);
     return state;
@@ -439,9 +457,7 @@ void copy_display_page() {
 }
 
 void present_display_page_copy() {
-    answer_display_hold();
-    if (display_hold.load() == 0 && frame_copy.valid) present(&frame_copy.page);
-    answer_display_hold();
+    present_unless_held(frame_copy.valid ? &frame_copy.page : nullptr);
 }
 
 void display_now() {
