@@ -75,7 +75,6 @@ bool is_ogg_file(const std::string& path) {
 }  // namespace
 
 int32_t open_decoded_later(const std::string& path, uint8_t capabilities) {
-    settle_decoding();
     if (!is_ogg_file(path)) return -1;
     if (first_free_slot() < 0) return 0;
     // Opening it as a stream reads the Vorbis headers: a file the decode would

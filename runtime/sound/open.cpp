@@ -83,7 +83,6 @@ int32_t open_chunk_sound(const std::string& path, const Words& words) {
 }
 
 int32_t open_music_sound(const std::string& path, const Words& words) {
-    settle_decoding();  // one file read at a time
     Music& music = state.music;
     if (music.open) {
         if (!music.closed) {
@@ -133,6 +132,7 @@ int32_t open_music_sound(const std::string& path, const Words& words) {
 int32_t open_sound(const StrVal* name, const Words& words) {
     std::string path;
     if (!file_path(name, path)) return 0;
+    settle_decoding();  // one file read at a time
     return words.sync ? open_chunk_sound(path, words) : open_music_sound(path, words);
 }
 

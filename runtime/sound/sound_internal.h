@@ -93,7 +93,7 @@ float chunk_seconds(const Mix_Chunk* chunk);
 // An Ogg Vorbis file opened as a chunk is decoded by a worker thread, one at a
 // time, so that the open returns at once (decode.cpp).
 // Opens `path` that way: its handle, 0 when it cannot be used (reported), -1
-// when it is not an Ogg file (to be loaded at once). Waits for any earlier decode.
+// when it is not an Ogg file (to be loaded at once). No other decode may be running.
 int32_t open_decoded_later(const std::string& path, uint8_t capabilities);
 // Whether slot `index` waits for its decode.
 bool decoding(int32_t index);
