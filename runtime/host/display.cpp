@@ -275,17 +275,6 @@ struct FrameCopy {
 };
 FrameCopy frame_copy;
 
-// Once a palette page is presented the cache holds its pixels: the changed rows
-// are copied in, or, for display_now's copy, which is presented once, its
-// buffer is taken over whole (the next copy goes into the cache's old one).
-void remember_pixels(const Image& page, const std::vector<Band>& bands) {
-    if (&page == &frame_copy.page) {
-        frame_cache.pixels.swap(frame_copy.pixels);
-        frame_copy.valid = false;
-        return;
-    }
-    for (const Band& band : bands) remember_rows(page, band);
-}
 
 void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layout& layout) {
     const int32_t cell_height = font_height(page.font);
@@ -347,6 +336,7 @@ void present(const Image* shown) {
     if (fits && palette_page) {
         remember_palette(page);
         for (const Band& band : bands) {
+            remember_rows(page, band);
             convert_palette_rows(page.pixels + static_cast<size_t>(band.first) * page.width, page.width,
                                  page.width, band.end - band.first, palette_of(page),
                                  origin + static_cast<size_t>(band.first) * l.factor_y * target.stride,
@@ -354,7 +344,6 @@ void present(const Image* shown) {
             rects.push_back({Sint16(l.offset_x), Sint16(l.offset_y + band.first * l.factor_y),
                              Uint16(l.picture_width), Uint16((band.end - band.first) * l.factor_y)});
         }
-        remember_pixels(page, bands);
     } else if (fits && page.bytes_per_pixel == 4) {
         frame_cache.size = 0;
         copy_rgb_rows(reinterpret_cast<const uint32_t*>(page.pixels), page.width, page.width, page.height,
@@ -435,8 +424,10 @@ ModeChoice choose_modes(const std::vector<VideoMode>& modes, int32_t width, int3
 }
 
 int32_t display_update() {
-    present_unless_held(shown_page());
+    // Read first: an update that began before display_now asked for its frame
+    // shows an older page, and must not tell display_now it is done.
     int32_t state = auto_display.load();
+    present_unless_held(shown_page());
     if (state == -1) auto_display.compare_exchange_strong(state, 0);
     return state;
 }
