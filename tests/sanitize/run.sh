@@ -59,7 +59,7 @@ run_tsan() {
   rm -f "$build"/tsan-report.*
   # The other test programs are not built: CTest lists them as *_NOT_BUILT.
   local status=0
-  TEST_TIME_FACTOR=5 TSAN_OPTIONS="suppressions=$here/tests/sanitize/tsan.supp:second_deadlock_stack=1:log_path=$build/tsan-report" \
+  TEST_TIME_FACTOR=5 TSAN_OPTIONS="suppressions=$here/tests/sanitize/tsan.supp:history_size=7:second_deadlock_stack=1:log_path=$build/tsan-report" \
     ctest --test-dir "$build" --output-on-failure -j "$jobs" -L system -E "_NOT_BUILT|fuzz_inputs|ReplayWholeGame" \
     || status=1
   no_reports "$build/tsan-report" || status=1
