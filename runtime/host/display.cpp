@@ -217,39 +217,25 @@ size_t palette_entries(const Image& page) {
     return page.bits_per_pixel >= 8 ? 256 : size_t{1} << page.bits_per_pixel;
 }
 
-// Rows [first, end) of a palette page that differ from the frame cache.
+// Rows [first, end) and columns [left, right) of a palette page that hold
+// every difference from the frame cache in those rows.
 struct Band {
     int32_t first = 0, end = 0;
+    int32_t left = 0, right = 0;
 };
 // Unchanged runs shorter than this between two changed rows are sent along:
 // fewer, larger rectangles cost the window system less than many thin ones.
 constexpr int32_t band_gap = 4;
+// Changed columns are found in pieces of this many pixels, as wide as a step of
+// the fast conversion.
+constexpr int32_t band_piece = 64;
+
+Band whole_band(const Image& page) { return {0, page.height, 0, page.width}; }
 
 bool cache_matches_layout(const Image& page) {
     size_t size = static_cast<size_t>(page.width) * page.height;
     return frame_cache.size == size && std::memcmp(frame_cache.palette.data(), palette_of(page),
                                                    palette_entries(page) * sizeof(uint32_t)) == 0;
-}
-
-// The bands of rows to convert: none for an unchanged frame, the whole page
-// when the cache cannot tell (another size or palette, or the screen not valid).
-const std::vector<Band>& changed_bands(const Image& page) {
-    static std::vector<Band> bands;
-    bands.clear();
-    if (!video.screen_valid || !cache_matches_layout(page)) {
-        bands.push_back({0, page.height});
-        return bands;
-    }
-    const size_t width = page.width;
-    for (int32_t row = 0; row < page.height; ++row) {
-        const size_t at = row * width;
-        if (std::memcmp(frame_cache.pixels.data() + at, page.pixels + at, width) == 0) continue;
-        if (!bands.empty() && row - bands.back().end < band_gap)
-            bands.back().end = row + 1;
-        else
-            bands.push_back({row, row + 1});
-    }
-    return bands;
 }
 
 void remember_palette(const Image& page) {
@@ -260,18 +246,85 @@ void remember_palette(const Image& page) {
 }
 
 void remember_rows(const Image& page, const Band& band) {
-    const size_t from = static_cast<size_t>(band.first) * page.width;
-    std::memcpy(frame_cache.pixels.data() + from, page.pixels + from,
-                static_cast<size_t>(band.end - band.first) * page.width);
+    for (int32_t row = band.first; row < band.end; ++row) {
+        const size_t at = static_cast<size_t>(row) * page.width + band.left;
+        std::memcpy(frame_cache.pixels.data() + at, page.pixels + at, size_t(band.right - band.left));
+    }
+}
+
+// The pieces [left, right) of two rows that are known to differ, from the first
+// piece that differs to the last.
+void differing_columns(const uint8_t* a, const uint8_t* b, int32_t width, int32_t& left, int32_t& right) {
+    left = 0;
+    while (left + band_piece < width && std::memcmp(a + left, b + left, band_piece) == 0) left += band_piece;
+    right = width;
+    for (;;) {
+        const int32_t start = std::max(left, (right - 1) / band_piece * band_piece);
+        if (start == left || std::memcmp(a + start, b + start, size_t(right - start)) != 0) return;
+        right = start;
+    }
+}
+
+// The bands of `page` that differ from the frame cache, the whole page when the
+// cache holds another size or palette. With `take`, what differs is copied into
+// the cache as it is found.
+void compare_with_cache(const Image& page, std::vector<Band>& bands, bool take) {
+    bands.clear();
+    if (!cache_matches_layout(page)) {
+        bands.push_back(whole_band(page));
+        if (take) {
+            remember_palette(page);
+            remember_rows(page, bands.back());
+        }
+        return;
+    }
+    const size_t width = page.width;
+    for (int32_t row = 0; row < page.height; ++row) {
+        const size_t at = row * width;
+        uint8_t* cached = frame_cache.pixels.data() + at;
+        const uint8_t* now = page.pixels + at;
+        if (std::memcmp(cached, now, width) == 0) continue;
+        int32_t left, right;
+        differing_columns(cached, now, page.width, left, right);
+        if (take) std::memcpy(cached + left, now + left, size_t(right - left));
+        if (!bands.empty() && row - bands.back().end < band_gap) {
+            Band& band = bands.back();
+            band.end = row + 1;
+            band.left = std::min(band.left, left);
+            band.right = std::max(band.right, right);
+        } else {
+            bands.push_back({row, row + 1, left, right});
+        }
+    }
+}
+
+// The bands of rows to convert: none for an unchanged frame, the whole page
+// when the cache cannot tell (another size or palette, or the screen not
+// valid), the `handed` ones when display_now has compared already.
+const std::vector<Band>& changed_bands(const Image& page, const std::vector<Band>* handed) {
+    static std::vector<Band> bands;
+    if (!video.screen_valid) {
+        bands.assign(1, whole_band(page));
+        return bands;
+    }
+    if (handed) return *handed;
+    compare_with_cache(page, bands, false);
+    return bands;
 }
 
 // display_now's frame: the display page as it was when display_now handed it
 // over, so that the program thread draws on while the display thread presents.
+// A palette page's changed rows go straight into the frame cache (the program
+// thread owns it while no frame is waiting and the game does not present by
+// itself), so the display thread converts them from there without comparing
+// again; any other page is copied whole.
 struct FrameCopy {
     Image page;
-    std::vector<uint8_t> pixels;
+    std::vector<uint8_t> pixels;  // pages that are not palette pages
     std::array<uint32_t, 256> palette{};
+    std::vector<Band> bands;  // palette pages: the rows changed since the cache
     bool valid = false;
+    bool in_cache = false;
 };
 FrameCopy frame_copy;
 
@@ -300,8 +353,10 @@ void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layou
 }
 
 // Steps 2 to 11 of the display update: everything between the two hold checks.
-void present(const Image* shown) {
-    if (!shown) return;
+// `handed`: the rows of a palette page that display_now has already put into
+// the frame cache. False when the page did not reach the window whole.
+bool present(const Image* shown, const std::vector<Band>* handed = nullptr) {
+    if (!shown) return false;
     const Image& page = *shown;
     int32_t width, height;
     picture_size(page, width, height);
@@ -313,17 +368,17 @@ void present(const Image* shown) {
     // A page larger than every listed mode cannot stay full-screen.
     int32_t state = full_screen_state.load();
     if ((state == 1 && choice.best < 0) || (state == 2 && choice.best_4_3 < 0)) enter_state(0);
-    if (!prepare_video(width, height, choice, modes)) return;
+    if (!prepare_video(width, height, choice, modes)) return false;
 
     // A palette page is sent in proportion to its change: only the rows that
     // differ from the last frame are converted and updated in the window.
     const bool palette_page = page.bytes_per_pixel == 1 && !page.text_screen;
     static const std::vector<Band> no_bands;
-    const std::vector<Band>& bands = palette_page ? changed_bands(page) : no_bands;
-    if (palette_page && bands.empty()) return;
+    const std::vector<Band>& bands = palette_page ? changed_bands(page, handed) : no_bands;
+    if (palette_page && bands.empty()) return true;
 
     SDL_Surface* s = video.surface;
-    if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) < 0) return;
+    if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) < 0) return false;
     PixelTarget target = drawing_target();
     const bool whole_surface = !video.screen_valid || !palette_page || video.side_buffer_in_use;
     if (!video.screen_valid) clear_target(target);
@@ -334,15 +389,16 @@ void present(const Image* shown) {
     static std::vector<SDL_Rect> rects;
     rects.clear();
     if (fits && palette_page) {
-        remember_palette(page);
+        if (!handed) remember_palette(page);
         for (const Band& band : bands) {
-            remember_rows(page, band);
-            convert_palette_rows(page.pixels + static_cast<size_t>(band.first) * page.width, page.width,
-                                 page.width, band.end - band.first, palette_of(page),
-                                 origin + static_cast<size_t>(band.first) * l.factor_y * target.stride,
+            if (!handed) remember_rows(page, band);
+            convert_palette_rows(page.pixels + static_cast<size_t>(band.first) * page.width + band.left,
+                                 page.width, band.right - band.left, band.end - band.first, palette_of(page),
+                                 origin + static_cast<size_t>(band.first) * l.factor_y * target.stride +
+                                     static_cast<size_t>(band.left) * l.factor_x,
                                  target.stride, l.factor_x, l.factor_y);
-            rects.push_back({Sint16(l.offset_x), Sint16(l.offset_y + band.first * l.factor_y),
-                             Uint16(l.picture_width), Uint16((band.end - band.first) * l.factor_y)});
+            rects.push_back({Sint16(l.offset_x + band.left * l.factor_x), Sint16(l.offset_y + band.first * l.factor_y),
+                             Uint16((band.right - band.left) * l.factor_x), Uint16((band.end - band.first) * l.factor_y)});
         }
     } else if (fits && page.bytes_per_pixel == 4) {
         frame_cache.size = 0;
@@ -360,6 +416,7 @@ void present(const Image* shown) {
         SDL_UpdateRects(s, int(rects.size()), rects.data());
     video.screen_valid = true;
     last_present_on_display_thread.store(is_display_thread(), std::memory_order_relaxed);
+    return fits;
 }
 
 // The display thread's answer to a screen switch on the program thread.
@@ -370,10 +427,11 @@ void answer_display_hold() {
 
 // The display update but for automatic presentation's word: the page presented
 // between the two hold checks.
-void present_unless_held(const Image* shown) {
+bool present_unless_held(const Image* shown, const std::vector<Band>* handed = nullptr) {
     answer_display_hold();
-    if (display_hold.load() == 0) present(shown);
+    bool presented = display_hold.load() == 0 && present(shown, handed);
     answer_display_hold();
+    return presented;
 }
 
 }  // namespace
@@ -437,18 +495,32 @@ void copy_display_page() {
     frame_copy.valid = shown != nullptr;
     if (!shown) return;
     frame_copy.page = *shown;
-    const size_t size = size_t(shown->width) * shown->height * shown->bytes_per_pixel;
-    frame_copy.pixels.resize(size);  // keeps its capacity
-    std::memcpy(frame_copy.pixels.data(), shown->pixels, size);
-    frame_copy.page.pixels = frame_copy.pixels.data();
     if (shown->palette) {
         std::copy_n(shown->palette, frame_copy.palette.size(), frame_copy.palette.begin());
         frame_copy.page.palette = frame_copy.palette.data();
     }
+    frame_copy.in_cache = shown->bytes_per_pixel == 1 && !shown->text_screen;
+    if (frame_copy.in_cache) {
+        compare_with_cache(*shown, frame_copy.bands, true);
+        frame_copy.page.pixels = frame_cache.pixels.data();
+        return;
+    }
+    const size_t size = size_t(shown->width) * shown->height * shown->bytes_per_pixel;
+    frame_copy.pixels.resize(size);  // keeps its capacity
+    std::memcpy(frame_copy.pixels.data(), shown->pixels, size);
+    frame_copy.page.pixels = frame_copy.pixels.data();
 }
 
 void present_display_page_copy() {
-    present_unless_held(frame_copy.valid ? &frame_copy.page : nullptr);
+    if (!frame_copy.valid) {
+        present_unless_held(nullptr);
+        return;
+    }
+    const bool in_cache = frame_copy.in_cache;
+    // The cache already holds this frame: should it not reach the window, the
+    // next frame must be compared with nothing and sent whole.
+    if (!present_unless_held(&frame_copy.page, in_cache ? &frame_copy.bands : nullptr) && in_cache)
+        frame_cache.size = 0;
 }
 
 void display_now() {

@@ -47,8 +47,9 @@ void display_forget();
 // Whether the latest frame sent to the window was sent by the display thread.
 extern std::atomic<bool> last_present_on_display_thread;
 
-// display_now's hand-over: the program thread copies the display page (while no
-// copy is waiting to be presented), the display thread presents the copy.
+// display_now's hand-over: the program thread takes the display page's changes
+// into the frame cache (a palette page) or copies it whole (any other page)
+// while no frame is waiting to be presented; the display thread presents that.
 void copy_display_page();
 void present_display_page_copy();
 
