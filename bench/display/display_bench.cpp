@@ -116,12 +116,12 @@ rt::Image& screen_page() {
     return *page;
 }
 
-// A frame of display_now, one row changed: the program thread's copy of the
-// page and the display thread's presentation of it.
+// A frame of display_now, one whole row changed: the program thread's compare
+// of the page with the frame cache, and the display thread's presentation.
 void handed_frame_changed(benchmark::State& state) {
     rt::Image& page = screen_page();
     for (auto _ : state) {
-        page.pixels[width * height - 1] ^= 1;
+        for (int32_t x = 0; x < width; ++x) page.pixels[width * (height - 1) + x] ^= 1;
         rt::copy_display_page();
         rt::present_display_page_copy();
     }

@@ -523,6 +523,12 @@ void present_display_page_copy() {
         frame_cache.size = 0;
 }
 
+void drop_display_page_copy() {
+    // The frame cache holds rows the window has not shown.
+    if (frame_copy.valid && frame_copy.in_cache) frame_cache.size = 0;
+    frame_copy.valid = false;
+}
+
 void display_now() {
     if (auto_display.load() != 0) {
         auto_display.store(-1);

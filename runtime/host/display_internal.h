@@ -52,6 +52,8 @@ extern std::atomic<bool> last_present_on_display_thread;
 // while no frame is waiting to be presented; the display thread presents that.
 void copy_display_page();
 void present_display_page_copy();
+// The frame taken is not presented (a display update of the live page comes instead).
+void drop_display_page_copy();
 
 // Hands a full-screen request to whichever thread presents, and waits until it is served.
 void ask_full_screen(int32_t wanted);

@@ -28,11 +28,13 @@ std::string pending_caption;
 
 void serve(int32_t asked) {
     if (asked & window_request_caption) SDL_WM_SetCaption(pending_caption.c_str(), pending_caption.c_str());
-    // A display update shows the live page, newer than any copy waiting.
-    if (asked & window_request_present)
+    // A display update shows the live page, newer than any frame waiting.
+    if (asked & window_request_present) {
+        if (asked & window_request_frame) drop_display_page_copy();
         display_update();
-    else if (asked & window_request_frame)
+    } else if (asked & window_request_frame) {
         present_display_page_copy();
+    }
 }
 
 bool presents(int32_t asked) { return (asked & (window_request_present | window_request_frame)) != 0; }

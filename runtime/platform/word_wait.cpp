@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <ctime>
 
@@ -22,16 +23,34 @@ int* word_address(const std::atomic<int32_t>& word) {
     return reinterpret_cast<int*>(const_cast<std::atomic<int32_t>*>(&word));
 }
 
+// Threads inside wait_on_word, counted by the word's address (words that share
+// a count only cost a needless wake): a wake with nobody waiting (the display
+// thread answering a frame the program thread does not wait for) costs no
+// system call. The fences pair up: either the waker sees the count, or the
+// waiter sees the word the waker changed and does not sleep.
+std::array<std::atomic<int32_t>, 16> waiting{};
+
+std::atomic<int32_t>& waiting_on(const std::atomic<int32_t>& word) {
+    return waiting[(reinterpret_cast<uintptr_t>(&word) / sizeof(int32_t)) % waiting.size()];
+}
+
 }  // namespace
 
 void wait_on_word(const std::atomic<int32_t>& word, int32_t seen, uint32_t ms) {
-    if (word.load(std::memory_order_acquire) != seen) return;
-    timespec timeout{time_t(ms / 1000), long(ms % 1000) * 1000000L};
-    // EINTR, EAGAIN (the word changed first) and the time-out all mean: look again.
-    syscall(SYS_futex, word_address(word), FUTEX_WAIT_PRIVATE, seen, &timeout, nullptr, 0);
+    std::atomic<int32_t>& count = waiting_on(word);
+    count.fetch_add(1, std::memory_order_seq_cst);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (word.load(std::memory_order_acquire) == seen) {
+        timespec timeout{time_t(ms / 1000), long(ms % 1000) * 1000000L};
+        // EINTR, EAGAIN (the word changed first) and the time-out all mean: look again.
+        syscall(SYS_futex, word_address(word), FUTEX_WAIT_PRIVATE, seen, &timeout, nullptr, 0);
+    }
+    count.fetch_sub(1, std::memory_order_release);
 }
 
 void wake_word_waiters(std::atomic<int32_t>& word) {
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (waiting_on(word).load(std::memory_order_relaxed) == 0) return;
     syscall(SYS_futex, word_address(word), FUTEX_WAKE_PRIVATE, 0x7fffffff, nullptr, nullptr, 0);
 }
 

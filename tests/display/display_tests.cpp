@@ -331,6 +331,19 @@ TEST_F(DisplayTest, OnlyTheChangedPiecesOfARowAreDrawnAgain) {
     EXPECT_EQ(shown(479, 212), colour(small, 159, 10));
 }
 
+// A display update of the live page served together with a frame of
+// display_now shows the page whole, the frame's rows included.
+TEST_F(DisplayTest, LiveUpdateInPlaceOfAHandedFrameMissesNoRow) {
+    rt::Image& img = page(64, 48);
+    rt::display_update();
+    img.pixels[10 * 64 + 5] ^= 1;
+    rt::copy_display_page();  // the frame's rows are taken, not yet shown
+    rt::window_requests.store(rt::window_request_frame | rt::window_request_present);
+    rt::serve_window_requests();
+    EXPECT_EQ(rt::window_requests.load(), 0);
+    EXPECT_EQ(shown(5, 10), colour(img, 5, 10));
+}
+
 TEST_F(DisplayTest, DisplayHoldStopsPresentation) {
     rt::Image& img = page(64, 48);
     rt::display_update();

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -50,6 +51,38 @@ void start_helper(void (*body)()) {
 // Keeps the program thread busy with steps until something ends the process.
 [[noreturn]] void idle_steps() {
     for (;;) rt::step(900, [] { rt::platform::sleep_ms(1); });
+}
+
+// The display thread and the program thread hand every frame over through a
+// word: a wake must never be lost, or a frame would wait for the time-out.
+// Here two threads pass a turn back and forth while a third waits on a word of
+// its own, sharing nothing but the wait machinery.
+TEST(WordWait, NoHandOverWaitsForItsTimeOut) {
+    std::atomic<int32_t> turn{0}, unrelated{0};
+    std::atomic<bool> done{false};
+    std::thread bystander([&] {
+        while (!done.load()) rt::platform::wait_on_word(unrelated, 0, 50);
+    });
+    constexpr int32_t rounds = 20000;
+    uint64_t longest = 0;
+    std::thread other([&] {
+        for (int32_t i = 0; i < rounds; ++i) {
+            while (turn.load() != 2 * i + 1) rt::platform::wait_on_word(turn, 2 * i, 5000);
+            turn.store(2 * i + 2);
+            rt::platform::wake_word_waiters(turn);
+        }
+    });
+    for (int32_t i = 0; i < rounds; ++i) {
+        const uint64_t start = rt::platform::wait_clock_ms();
+        turn.store(2 * i + 1);
+        rt::platform::wake_word_waiters(turn);
+        while (turn.load() != 2 * i + 2) rt::platform::wait_on_word(turn, 2 * i + 1, 5000);
+        longest = std::max(longest, rt::platform::wait_clock_ms() - start);
+    }
+    other.join();
+    done.store(true);
+    bystander.join();
+    EXPECT_LT(longest, 2500u);  // a lost wake-up waits the full 5 s
 }
 
 TEST(HostFolder, ProgramFolderRule) {

@@ -276,9 +276,10 @@ void stop_watcher() {
 
 // end_program turns automatic presentation back on once it waits for its last
 // key; no frame is presented after that, so the "end" events are given here.
+// A glance every 10 ms is enough: the game only waits for that key.
 void watch_for_end() {
     for (;;) {
-        rt::platform::poll_wait(1);
+        rt::platform::poll_wait(10);
         if (stopping.load()) return;
         if (run.frame.load() > 0 && rt::auto_display.load() == 1) break;
     }
