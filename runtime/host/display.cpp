@@ -1,7 +1,6 @@
-// Presentation and timing: the display update that brings the display page into
-// the window (mode choice, windowed and full-screen layout, the frame cache and
-// the palette conversion), display_now, set_full_screen, limit_rate and
-// sleep_seconds.
+// Presentation: the display update that brings the display page into the
+// window (mode choice, windowed and full-screen layout, the changes found by the
+// frame cache converted), display_now and set_full_screen.
 //
 // The video state below is process-wide and used by the display thread alone
 // while the display thread runs: once the game presents by itself, its
@@ -17,6 +16,7 @@
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/display_internal.h"
+#include "runtime/host/frame_cache.h"
 #include "runtime/host/host.h"
 #include "runtime/platform/platform.h"
 #include "runtime/text/text.h"
@@ -56,25 +56,11 @@ struct Video {
     Layout layout;
 };
 
-// The last presented palette page, to skip frames that have not changed.
-struct FrameCache {
-    std::vector<uint8_t> pixels;
-    std::array<uint32_t, 256> palette{};
-    size_t size = 0;  // 0: nothing cached
-};
-
 Video video;
-FrameCache frame_cache;
-double frame_mark = 0;  // limit_rate's previous frame mark in ms; 0 = none yet
-double real_frame_mark = 0;  // pace_in_real_time's, on the wait clock; 0 = none yet
 std::vector<uint32_t> text_line;  // one pixel row of a text page
 
 bool doubles(int32_t width, int32_t height) {
     return width <= max_doubled_width && height <= max_doubled_height;
-}
-
-const uint32_t* palette_of(const Image& page) {
-    return page.palette ? page.palette : default_palette.data();
 }
 
 // The display page, or null while there is none.
@@ -211,91 +197,6 @@ PixelTarget drawing_target() {
 void clear_target(const PixelTarget& t) {
     for (int32_t y = 0; y < t.height; ++y)
         std::fill_n(t.pixels + static_cast<size_t>(y) * t.stride, t.width, 0u);
-}
-
-size_t palette_entries(const Image& page) {
-    return page.bits_per_pixel >= 8 ? 256 : size_t{1} << page.bits_per_pixel;
-}
-
-// Rows [first, end) and columns [left, right) of a palette page that hold
-// every difference from the frame cache in those rows.
-struct Band {
-    int32_t first = 0, end = 0;
-    int32_t left = 0, right = 0;
-};
-// Unchanged runs shorter than this between two changed rows are sent along:
-// fewer, larger rectangles cost the window system less than many thin ones.
-constexpr int32_t band_gap = 4;
-// Changed columns are found in pieces of this many pixels, as wide as a step of
-// the fast conversion.
-constexpr int32_t band_piece = 64;
-
-Band whole_band(const Image& page) { return {0, page.height, 0, page.width}; }
-
-bool cache_matches_layout(const Image& page) {
-    size_t size = static_cast<size_t>(page.width) * page.height;
-    return frame_cache.size == size && std::memcmp(frame_cache.palette.data(), palette_of(page),
-                                                   palette_entries(page) * sizeof(uint32_t)) == 0;
-}
-
-void remember_palette(const Image& page) {
-    size_t size = static_cast<size_t>(page.width) * page.height;
-    frame_cache.pixels.resize(size);  // keeps its capacity
-    frame_cache.size = size;
-    std::copy_n(palette_of(page), palette_entries(page), frame_cache.palette.begin());
-}
-
-void remember_rows(const Image& page, const Band& band) {
-    for (int32_t row = band.first; row < band.end; ++row) {
-        const size_t at = static_cast<size_t>(row) * page.width + band.left;
-        std::memcpy(frame_cache.pixels.data() + at, page.pixels + at, size_t(band.right - band.left));
-    }
-}
-
-// The pieces [left, right) of two rows that are known to differ, from the first
-// piece that differs to the last.
-void differing_columns(const uint8_t* a, const uint8_t* b, int32_t width, int32_t& left, int32_t& right) {
-    left = 0;
-    while (left + band_piece < width && std::memcmp(a + left, b + left, band_piece) == 0) left += band_piece;
-    right = width;
-    for (;;) {
-        const int32_t start = std::max(left, (right - 1) / band_piece * band_piece);
-        if (start == left || std::memcmp(a + start, b + start, size_t(right - start)) != 0) return;
-        right = start;
-    }
-}
-
-// The bands of `page` that differ from the frame cache, the whole page when the
-// cache holds another size or palette. With `take`, what differs is copied into
-// the cache as it is found.
-void compare_with_cache(const Image& page, std::vector<Band>& bands, bool take) {
-    bands.clear();
-    if (!cache_matches_layout(page)) {
-        bands.push_back(whole_band(page));
-        if (take) {
-            remember_palette(page);
-            remember_rows(page, bands.back());
-        }
-        return;
-    }
-    const size_t width = page.width;
-    for (int32_t row = 0; row < page.height; ++row) {
-        const size_t at = row * width;
-        uint8_t* cached = frame_cache.pixels.data() + at;
-        const uint8_t* now = page.pixels + at;
-        if (std::memcmp(cached, now, width) == 0) continue;
-        int32_t left, right;
-        differing_columns(cached, now, page.width, left, right);
-        if (take) std::memcpy(cached + left, now + left, size_t(right - left));
-        if (!bands.empty() && row - bands.back().end < band_gap) {
-            Band& band = bands.back();
-            band.end = row + 1;
-            band.left = std::min(band.left, left);
-            band.right = std::max(band.right, right);
-        } else {
-            bands.push_back({row, row + 1, left, right});
-        }
-    }
 }
 
 // The bands of rows to convert: none for an unchanged frame, the whole page
@@ -451,8 +352,7 @@ void ask_full_screen(int32_t wanted) {
 void display_forget() {
     video = Video{};
     frame_cache = FrameCache{};
-    frame_mark = 0;
-    real_frame_mark = 0;
+    forget_frame_marks();
 }
 
 // ------------------------------------------------------------ presentation
@@ -556,62 +456,6 @@ void set_full_screen(int32_t option) {
     if (full_screen_state.load() == wanted) return;
     if (wanted == 1) ask_full_screen(2);
     if (wanted == 2) ask_full_screen(1);
-}
-
-// ------------------------------------------------------------ timing
-
-void limit_rate(double rate) {
-    if (error_pending()) return;
-    if (!(rate > 0)) {
-        raise_error(5);
-        return;
-    }
-    const double period = 1000.0 / rate;
-    if (period > 60000.0) {
-        raise_error(5);
-        return;
-    }
-    const double now = platform::ticks_ms();
-    double& mark = frame_mark;
-    if (mark == 0 || mark > now) {
-        mark = now;
-        return;
-    }
-    const double elapsed = now - mark;
-    if (period > elapsed) {
-        platform::sleep_ms(static_cast<uint32_t>(period - elapsed + 1));
-        mark += period;
-    } else if (elapsed <= period + 16) {
-        mark += period;  // a little late: keep the phase
-    } else {
-        mark = now;  // far behind: start again from now rather than catch up
-    }
-}
-
-void pace_in_real_time(double rate) {
-    if (error_pending() || !(rate > 0)) return;
-    const double period = 1000.0 / rate;
-    double now = double(platform::wait_clock_ms());
-    if (real_frame_mark == 0 || now - real_frame_mark > period + 16) {
-        real_frame_mark = now;  // first pass, or far behind: start from now
-        return;
-    }
-    real_frame_mark += period;
-    while (now < real_frame_mark) {
-        platform::poll_wait(uint32_t(real_frame_mark - now) + 1);
-        now = double(platform::wait_clock_ms());
-    }
-}
-
-void sleep_seconds(double seconds) {
-    if (error_pending()) return;
-    if (!(seconds >= 0 && seconds <= 2147483.647)) {
-        raise_error(5);
-        return;
-    }
-    // A close request during a long sleep ends it: the statement hook after this
-    // step stops the thread.
-    platform::sleep_ms_unless(static_cast<uint32_t>(seconds * 1000), shutdown_signal);
 }
 
 }  // namespace rt

@@ -43,6 +43,8 @@ void copy_side_buffer(const uint32_t* side, SDL_Surface* surface);
 // Forgets the video state, the frame cache and the rate limiter's mark: the next
 // display update sets the video mode anew and redraws everything.
 void display_forget();
+// The rate limiters' marks alone.
+void forget_frame_marks();
 
 // Whether the latest frame sent to the window was sent by the display thread.
 extern std::atomic<bool> last_present_on_display_thread;
