@@ -189,7 +189,7 @@ constexpr uint64_t shutdown_wait_ms = 2000;
         if (end_request.load(std::memory_order_acquire) == 1 || platform::termination_requested()) break;
         parity ^= 1;
         if (parity == 1) {
-            if (auto_display.load(std::memory_order_acquire) != 0) display_update();
+            if (auto_display.load(std::memory_order_acquire) != 0) present_automatically();
             continue;
         }
         if (!take_events()) break;

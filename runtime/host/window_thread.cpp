@@ -60,6 +60,13 @@ void serve_window_requests() {
     platform::wake_word_waiters(window_requests);
 }
 
+void present_automatically() {
+    // The frame cache holds that frame's rows already: the live page must be
+    // compared with what the window shows.
+    serve_window_requests();
+    display_update();
+}
+
 void display_thread_idle(uint32_t ms) {
     // While the game hands its frames over, a cycle ends with the first frame
     // that comes once three quarters of it have passed (or a quarter late at

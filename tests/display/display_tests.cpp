@@ -344,6 +344,24 @@ TEST_F(DisplayTest, LiveUpdateInPlaceOfAHandedFrameMissesNoRow) {
     EXPECT_EQ(shown(5, 10), colour(img, 5, 10));
 }
 
+// The game turns automatic presentation on just after display_now handed a
+// frame over: the display loop's update shows both that frame's rows and what
+// was drawn since.
+TEST_F(DisplayTest, AutomaticUpdatePresentsAWaitingFrameFirst) {
+    rt::Image& img = page(64, 48);
+    rt::display_update();
+    rt::auto_display.store(0);
+    img.pixels[10 * 64 + 5] ^= 1;
+    rt::copy_display_page();
+    rt::window_requests.store(rt::window_request_frame);
+    img.pixels[20 * 64 + 7] ^= 1;
+    rt::auto_display.store(1);
+    rt::present_automatically();
+    EXPECT_EQ(rt::window_requests.load(), 0);
+    EXPECT_EQ(shown(5, 10), colour(img, 5, 10));
+    EXPECT_EQ(shown(7, 20), colour(img, 7, 20));
+}
+
 TEST_F(DisplayTest, DisplayHoldStopsPresentation) {
     rt::Image& img = page(64, 48);
     rt::display_update();
