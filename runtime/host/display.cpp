@@ -199,18 +199,18 @@ void clear_target(const PixelTarget& t) {
         std::fill_n(t.pixels + static_cast<size_t>(y) * t.stride, t.width, 0u);
 }
 
-// The bands of rows to convert: none for an unchanged frame, the whole page
-// when the cache cannot tell (another size or palette, or the screen not
-// valid), the `handed` ones when display_now has compared already.
+// The bands of rows to convert, their changes taken into the frame cache (the
+// `handed` ones when display_now has done that already): none for an unchanged
+// frame, the whole page when the cache cannot tell (another size or palette, or
+// the screen not valid).
 const std::vector<Band>& changed_bands(const Image& page, const std::vector<Band>* handed) {
     static std::vector<Band> bands;
+    if (!handed) compare_with_cache(page, bands, true);
     if (!video.screen_valid) {
         bands.assign(1, whole_band(page));
         return bands;
     }
-    if (handed) return *handed;
-    compare_with_cache(page, bands, false);
-    return bands;
+    return handed ? *handed : bands;
 }
 
 // display_now's frame: the display page as it was when display_now handed it
@@ -290,9 +290,7 @@ bool present(const Image* shown, const std::vector<Band>* handed = nullptr) {
     static std::vector<SDL_Rect> rects;
     rects.clear();
     if (fits && palette_page) {
-        if (!handed) remember_palette(page);
         for (const Band& band : bands) {
-            if (!handed) remember_rows(page, band);
             convert_palette_rows(page.pixels + static_cast<size_t>(band.first) * page.width + band.left,
                                  page.width, band.right - band.left, band.end - band.first, palette_of(page),
                                  origin + static_cast<size_t>(band.first) * l.factor_y * target.stride +
@@ -327,12 +325,12 @@ void answer_display_hold() {
 }
 
 // The display update but for automatic presentation's word: the page presented
-// between the two hold checks.
-bool present_unless_held(const Image* shown, const std::vector<Band>* handed = nullptr) {
+// between the two hold checks. A page's changes are in the frame cache once
+// compared: should the page not reach the window, the next one is sent whole.
+void present_unless_held(const Image* shown, const std::vector<Band>* handed = nullptr) {
     answer_display_hold();
-    bool presented = display_hold.load() == 0 && present(shown, handed);
+    if (display_hold.load() != 0 || !present(shown, handed)) frame_cache.size = 0;
     answer_display_hold();
-    return presented;
 }
 
 }  // namespace
@@ -412,21 +410,12 @@ void copy_display_page() {
 }
 
 void present_display_page_copy() {
-    if (!frame_copy.valid) {
-        present_unless_held(nullptr);
-        return;
-    }
-    const bool in_cache = frame_copy.in_cache;
-    // The cache already holds this frame: should it not reach the window, the
-    // next frame must be compared with nothing and sent whole.
-    if (!present_unless_held(&frame_copy.page, in_cache ? &frame_copy.bands : nullptr) && in_cache)
-        frame_cache.size = 0;
+    present_unless_held(frame_copy.valid ? &frame_copy.page : nullptr,
+                        frame_copy.in_cache ? &frame_copy.bands : nullptr);
 }
 
 void drop_display_page_copy() {
-    // The frame cache holds rows the window has not shown.
-    if (frame_copy.valid && frame_copy.in_cache) frame_cache.size = 0;
-    frame_copy.valid = false;
+    frame_cache.size = 0;  // it took rows the window has not shown
 }
 
 void display_now() {

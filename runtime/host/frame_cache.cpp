@@ -40,12 +40,6 @@ void differing_columns(const uint8_t* a, const uint8_t* b, int32_t width, int32_
     }
 }
 
-}  // namespace
-
-const uint32_t* palette_of(const Image& page) {
-    return page.palette ? page.palette : default_palette.data();
-}
-
 void remember_palette(const Image& page) {
     size_t size = static_cast<size_t>(page.width) * page.height;
     frame_cache.pixels.resize(size);  // keeps its capacity
@@ -58,6 +52,12 @@ void remember_rows(const Image& page, const Band& band) {
         const size_t at = static_cast<size_t>(row) * page.width + band.left;
         std::memcpy(frame_cache.pixels.data() + at, page.pixels + at, size_t(band.right - band.left));
     }
+}
+
+}  // namespace
+
+const uint32_t* palette_of(const Image& page) {
+    return page.palette ? page.palette : default_palette.data();
 }
 
 void compare_with_cache(const Image& page, std::vector<Band>& bands, bool take) {

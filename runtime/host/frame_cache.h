@@ -1,7 +1,7 @@
 // The frame cache: the palette page as the window last showed it (or is about
 // to), and the search for what a new page changes. The display update compares
-// with it to convert only what changed; display_now compares on the program
-// thread and takes the changes in at once, while no frame is waiting and the
+// with it and takes the changes in, to convert only those; display_now does so
+// on the program thread, while no frame is waiting and the
 // game does not present by itself, so that the two threads never use it at once.
 #pragma once
 
@@ -37,9 +37,5 @@ const uint32_t* palette_of(const Image& page);
 // cache holds another size or palette. With `take`, what differs is copied into
 // the cache as it is found.
 void compare_with_cache(const Image& page, std::vector<Band>& bands, bool take);
-
-// Takes `page`'s size and palette, then the band's pixels, into the cache.
-void remember_palette(const Image& page);
-void remember_rows(const Image& page, const Band& band);
 
 }  // namespace rt

@@ -4,9 +4,9 @@
 // display update (and with it every mode change) and the caption over, and waits
 // until the display thread has done them. A frame of display_now is taken from
 // the page at once (the rows that changed) and presented while the program
-// thread draws the next one, so that a frame costs the program thread no wait. The hand-over is a shared word, as
-// everywhere in the host; the wait on it can be cut short so that a frame costs
-// no polling interval.
+// thread draws the next one, so that a frame costs the program thread no wait.
+// The hand-over is a shared word, as everywhere in the host; the wait on it can
+// be cut short so that a frame costs no polling interval.
 #include <SDL.h>
 
 #include <string>
