@@ -6,7 +6,7 @@
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/graphics/graphics_internal.h"
-#include "runtime/host/errors.h"
+#include "runtime/core/core.h"
 
 namespace rt {
 

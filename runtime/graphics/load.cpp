@@ -13,8 +13,7 @@
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/graphics/graphics_internal.h"
-#include "runtime/host/errors.h"
-#include "runtime/host/file_report.h"
+#include "runtime/core/core.h"
 #include "runtime/values/values.h"
 
 namespace rt {

@@ -7,10 +7,9 @@
 #include <new>
 #include <vector>
 
+#include "runtime/core/core.h"
 #include "runtime/graphics/graphics.h"
 #include "runtime/graphics/graphics_internal.h"
-#include "runtime/host/host.h"
-#include "runtime/platform/platform.h"
 
 namespace rt {
 
@@ -127,18 +126,6 @@ int32_t page_image(int32_t n) {
     if (size_t(n) >= pages.size()) pages.resize(size_t(n) + 1, 0);
     pages[size_t(n)] = number;
     return number;
-}
-
-// Holds the display thread while it presents on its own, so that it never
-// presents a page that is being released.
-void hold_display() {
-    if (auto_display.load(std::memory_order_acquire) == 0) return;
-    if (display_thread_running.load(std::memory_order_acquire) != 1) return;
-    int32_t free_word = 0;
-    display_hold.compare_exchange_strong(free_word, 1, std::memory_order_acq_rel);
-    while (display_hold.load(std::memory_order_acquire) != 2 &&
-           display_thread_running.load(std::memory_order_acquire) == 1)
-        platform::poll_wait(0);
 }
 
 // Frees the pages of the current screen, except `keep` (only unflagged).
@@ -379,7 +366,7 @@ void select_screen(int32_t handle) {
     if (number == 0) return;
     if (!pages.empty() && pages[0] == number) return;
 
-    hold_display();
+    begin_screen_switch();
     make_screen(number);
     release_pages(number);
     pages.assign(1, number);
@@ -388,13 +375,13 @@ void select_screen(int32_t handle) {
     img.flags |= image_is_page;
     img.view.origin_x = img.view.origin_y = 0;
     img.view.scale_x = img.view.scale_y = 1;
-    display_hold.store(0, std::memory_order_release);
+    end_screen_switch();
 }
 
 void select_text_screen() {
     if (error_pending()) return;
     constexpr int32_t page_count = 8, columns = 80, rows = 25;
-    hold_display();
+    begin_screen_switch();
     std::vector<int32_t> text_pages;
     for (int32_t n = 0; n < page_count; ++n) {
         int32_t number = make_image(columns, rows, 0);
@@ -414,7 +401,7 @@ void select_text_screen() {
     make_screen(text_pages[0]);
     release_pages(0);
     pages = std::move(text_pages);
-    display_hold.store(0, std::memory_order_release);
+    end_screen_switch();
 }
 
 void set_dest(int32_t handle) {

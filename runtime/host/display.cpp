@@ -18,10 +18,16 @@
 #include "runtime/host/display_internal.h"
 #include "runtime/host/frame_cache.h"
 #include "runtime/host/host.h"
+#include "runtime/input/input.h"
 #include "runtime/platform/platform.h"
 #include "runtime/text/text.h"
 
 namespace rt {
+
+std::atomic<AutoDisplay> auto_display{AutoDisplay::on};
+std::atomic<DisplayHold> display_hold{DisplayHold::free};
+std::atomic<ScreenMode> full_screen_state{ScreenMode::windowed};
+std::atomic<ScreenMode> full_screen_request{ScreenMode::none};
 
 std::vector<VideoMode> full_screen_modes;
 bool any_video_size = false;
@@ -81,12 +87,12 @@ void picture_size(const Image& page, int32_t& width, int32_t& height) {
     }
 }
 
-void enter_state(int32_t state) {
+void enter_state(ScreenMode state) {
     if (state == full_screen_state.load()) return;
     full_screen_state.store(state);
     video.force_reset = true;
     video.screen_valid = false;
-    SDL_ShowCursor(state == 0 ? SDL_ENABLE : SDL_DISABLE);
+    SDL_ShowCursor(state == ScreenMode::windowed ? SDL_ENABLE : SDL_DISABLE);
 }
 
 bool same_size(const VideoMode& a, const VideoMode& b) {
@@ -95,31 +101,35 @@ bool same_size(const VideoMode& a, const VideoMode& b) {
 
 // Serves one full-screen request or, when there is none, one Alt+Enter press.
 void serve_full_screen_request(const ModeChoice& choice, const std::vector<VideoMode>& modes) {
-    int32_t request = full_screen_request.load();
-    bool taken_request = request != -1;
+    ScreenMode request = full_screen_request.load();
+    const bool taken_request = request != ScreenMode::none;
     if (!taken_request) {
         if (mode_toggle_count.load() <= 0) return;
         mode_toggle_count.fetch_sub(1);
-        int32_t state = full_screen_state.load();
-        request = state == 0 ? 1 : state == 2 ? 0 : 2;
+        // Alt+Enter cycles: window, best mode, best 4:3 mode, window.
+        switch (full_screen_state.load()) {
+        case ScreenMode::windowed: request = ScreenMode::best; break;
+        case ScreenMode::best_4_3: request = ScreenMode::windowed; break;
+        default: request = ScreenMode::best_4_3; break;
+        }
     }
     switch (request) {
-    case 0:
-        enter_state(0);
+    case ScreenMode::windowed:
+        enter_state(ScreenMode::windowed);
         break;
-    case 1:
-        if (choice.best >= 0) enter_state(1);
+    case ScreenMode::best:
+        if (choice.best >= 0) enter_state(ScreenMode::best);
         break;
-    case 2:
+    case ScreenMode::best_4_3:
         if (choice.best_4_3 < 0 || same_size(modes[choice.best_4_3], modes[choice.best]))
-            enter_state(0);
+            enter_state(ScreenMode::windowed);
         else
-            enter_state(2);
+            enter_state(ScreenMode::best_4_3);
         break;
     default:
         break;  // not a state: dropped
     }
-    if (taken_request) full_screen_request.compare_exchange_strong(request, -1);
+    if (taken_request) full_screen_request.compare_exchange_strong(request, ScreenMode::none);
 }
 
 Layout lay_out(int32_t width, int32_t height, const ModeChoice& choice,
@@ -127,14 +137,14 @@ Layout lay_out(int32_t width, int32_t height, const ModeChoice& choice,
     Layout layout;
     layout.picture_width = layout.video_width = width;
     layout.picture_height = layout.video_height = height;
-    int32_t state = full_screen_state.load();
-    if (state == 0) return layout;
+    const ScreenMode state = full_screen_state.load();
+    if (state == ScreenMode::windowed) return layout;
     if (doubles(width, height)) {
         layout.picture_width *= 2;
         layout.picture_height *= 2;
         layout.factor_x = layout.factor_y = 2;
     }
-    const VideoMode& mode = modes[state == 1 ? choice.best : choice.best_4_3];
+    const VideoMode& mode = modes[state == ScreenMode::best ? choice.best : choice.best_4_3];
     layout.video_width = mode.width;
     layout.video_height = mode.height;
     layout.offset_x = (mode.width - layout.picture_width) / 2;
@@ -180,10 +190,10 @@ bool prepare_video(int32_t width, int32_t height, const ModeChoice& choice,
         bool current = video.surface && !video.force_reset && layout.video_width == video.width &&
                        layout.video_height == video.height;
         if (current) return true;
-        int32_t state = full_screen_state.load();
-        if (set_video_mode(layout.video_width, layout.video_height, state != 0)) return true;
-        if (state == 0) return false;
-        enter_state(0);
+        const ScreenMode state = full_screen_state.load();
+        if (set_video_mode(layout.video_width, layout.video_height, state != ScreenMode::windowed)) return true;
+        if (state == ScreenMode::windowed) return false;
+        enter_state(ScreenMode::windowed);
     }
 }
 
@@ -267,8 +277,9 @@ bool present(const Image* shown, const std::vector<Band>* handed = nullptr) {
     ModeChoice choice = choose_modes(modes, width, height);
     serve_full_screen_request(choice, modes);
     // A page larger than every listed mode cannot stay full-screen.
-    int32_t state = full_screen_state.load();
-    if ((state == 1 && choice.best < 0) || (state == 2 && choice.best_4_3 < 0)) enter_state(0);
+    const ScreenMode state = full_screen_state.load();
+    if ((state == ScreenMode::best && choice.best < 0) || (state == ScreenMode::best_4_3 && choice.best_4_3 < 0))
+        enter_state(ScreenMode::windowed);
     if (!prepare_video(width, height, choice, modes)) return false;
 
     // A palette page is sent in proportion to its change: only the rows that
@@ -320,8 +331,8 @@ bool present(const Image* shown, const std::vector<Band>* handed = nullptr) {
 
 // The display thread's answer to a screen switch on the program thread.
 void answer_display_hold() {
-    int32_t asked = 1;
-    if (display_hold.compare_exchange_strong(asked, 2)) platform::poll_wait(0);
+    DisplayHold asked = DisplayHold::asked;
+    if (display_hold.compare_exchange_strong(asked, DisplayHold::held)) platform::poll_wait(0);
 }
 
 // The display update but for automatic presentation's word: the page presented
@@ -329,17 +340,33 @@ void answer_display_hold() {
 // compared: should the page not reach the window, the next one is sent whole.
 void present_unless_held(const Image* shown, const std::vector<Band>* handed = nullptr) {
     answer_display_hold();
-    if (display_hold.load() != 0 || !present(shown, handed)) frame_cache.size = 0;
+    if (display_hold.load() != DisplayHold::free || !present(shown, handed)) frame_cache.size = 0;
     answer_display_hold();
 }
+
+// The image store's screen switch: the display thread, while it presents on
+// its own, is held off the page until the switch is done.
+void hold_display() {
+    if (auto_display.load(std::memory_order_acquire) == AutoDisplay::off) return;
+    if (display_thread_running.load(std::memory_order_acquire) != 1) return;
+    DisplayHold free_word = DisplayHold::free;
+    display_hold.compare_exchange_strong(free_word, DisplayHold::asked, std::memory_order_acq_rel);
+    while (display_hold.load(std::memory_order_acquire) != DisplayHold::held &&
+           display_thread_running.load(std::memory_order_acquire) == 1)
+        platform::poll_wait(0);
+}
+
+void release_display() { display_hold.store(DisplayHold::free, std::memory_order_release); }
+
+const bool screen_switch_installed = (screen_switch = {hold_display, release_display}, true);
 
 }  // namespace
 
 // Hands a full-screen request to whichever thread presents, and waits until it is served.
-void ask_full_screen(int32_t wanted) {
+void ask_full_screen(ScreenMode wanted) {
     full_screen_request.store(wanted);
-    if (auto_display.load() == 1 && display_thread_running.load() != 0) {
-        while (full_screen_request.load() != -1 && display_thread_running.load() != 0 &&
+    if (auto_display.load() == AutoDisplay::on && display_thread_running.load() != 0) {
+        while (full_screen_request.load() != ScreenMode::none && display_thread_running.load() != 0 &&
                stop_request.load() == 0)
             platform::poll_wait(32);
     } else {
@@ -379,12 +406,12 @@ ModeChoice choose_modes(const std::vector<VideoMode>& modes, int32_t width, int3
     return choice;
 }
 
-int32_t display_update() {
+AutoDisplay display_update() {
     // Read first: an update that began before display_now asked for its frame
     // shows an older page, and must not tell display_now it is done.
-    int32_t state = auto_display.load();
+    AutoDisplay state = auto_display.load();
     present_unless_held(shown_page());
-    if (state == -1) auto_display.compare_exchange_strong(state, 0);
+    if (state == AutoDisplay::one_update) auto_display.compare_exchange_strong(state, AutoDisplay::off);
     return state;
 }
 
@@ -419,12 +446,12 @@ void drop_display_page_copy() {
 }
 
 void display_now() {
-    if (auto_display.load() != 0) {
-        auto_display.store(-1);
+    if (auto_display.load() != AutoDisplay::off) {
+        auto_display.store(AutoDisplay::one_update);
         // The display thread's next update sets the word to 0. Without a display
         // thread (or once it is shutting down) nobody would: present here, or
         // leave it to the statement hook that stops this thread.
-        while (auto_display.load() != 0) {
+        while (auto_display.load() != AutoDisplay::off) {
             if (stop_request.load() != 0) break;
             if (display_thread_running.load() == 0) {
                 display_update();
@@ -439,12 +466,13 @@ void display_now() {
 }
 
 void set_full_screen(int32_t option) {
-    const int32_t wanted = option == 3 ? 2 : option == 1 ? 0 : 1;
+    // option: 0 none given, 1 off, 2 stretched, 3 square pixels.
+    const ScreenMode wanted = option == 3 ? ScreenMode::best_4_3 : option == 1 ? ScreenMode::windowed : ScreenMode::best;
     if (wanted == full_screen_state.load()) return;
     ask_full_screen(wanted);
     if (full_screen_state.load() == wanted) return;
-    if (wanted == 1) ask_full_screen(2);
-    if (wanted == 2) ask_full_screen(1);
+    if (wanted == ScreenMode::best) ask_full_screen(ScreenMode::best_4_3);
+    if (wanted == ScreenMode::best_4_3) ask_full_screen(ScreenMode::best);
 }
 
 }  // namespace rt

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/host/host.h"
+
 struct SDL_Surface;
 
 namespace rt {
@@ -58,6 +60,6 @@ void present_display_page_copy();
 void drop_display_page_copy();
 
 // Hands a full-screen request to whichever thread presents, and waits until it is served.
-void ask_full_screen(int32_t wanted);
+void ask_full_screen(ScreenMode wanted);
 
 }  // namespace rt

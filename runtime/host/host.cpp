@@ -45,7 +45,7 @@ int program_main(void*) {
 // pass every quarter millisecond.
 int timer_main(void*) {
     while (stop_request.load(std::memory_order_acquire) != 1) platform::wait_on_word(shutdown_signal, 0, 1000);
-    thread_done_bits.fetch_or(2);
+    thread_done_bits.fetch_or(timer_thread_done);
     return 0;
 }
 
@@ -163,13 +163,13 @@ constexpr uint64_t shutdown_wait_ms = 2000;
     platform::wake_word_waiters(shutdown_signal);
     display_thread_running.store(0);
     const uint64_t until = platform::wait_clock_ms() + shutdown_wait_ms;
-    while (thread_done_bits.load(std::memory_order_acquire) != 3 && platform::wait_clock_ms() < until)
+    while (thread_done_bits.load(std::memory_order_acquire) != (program_thread_done | timer_thread_done) && platform::wait_clock_ms() < until)
         platform::poll_wait(16);
     // The other threads may still run: only what the display thread owns is
     // shut down, the exit handlers (sound, fonts, SDL) would race them.
     const uint32_t done = thread_done_bits.load(std::memory_order_acquire);
-    if (timer_thread && (done & 2)) SDL_WaitThread(timer_thread, nullptr);
-    if (done != 3) platform::abandon_process(0);
+    if (timer_thread && (done & timer_thread_done)) SDL_WaitThread(timer_thread, nullptr);
+    if (done != (program_thread_done | timer_thread_done)) platform::abandon_process(0);
     if (program_thread) SDL_WaitThread(program_thread, nullptr);
     SDL_ShowCursor(SDL_DISABLE);
     if (cursor) SDL_FreeCursor(cursor);
@@ -189,7 +189,7 @@ constexpr uint64_t shutdown_wait_ms = 2000;
         if (end_request.load(std::memory_order_acquire) == 1 || platform::termination_requested()) break;
         parity ^= 1;
         if (parity == 1) {
-            if (auto_display.load(std::memory_order_acquire) != 0) present_automatically();
+            if (auto_display.load(std::memory_order_acquire) != AutoDisplay::off) present_automatically();
             continue;
         }
         if (!take_events()) break;
@@ -286,7 +286,7 @@ void statement_hook(int32_t step_number) {
 }
 
 void stop_program_thread() {
-    thread_done_bits.fetch_or(1);
+    thread_done_bits.fetch_or(program_thread_done);
     while (stop_request.load(std::memory_order_acquire) != 1) platform::poll_wait(16);
     platform::exit_thread();
     for (;;) platform::poll_wait(16);
@@ -297,15 +297,15 @@ void report_error() {
     int32_t line = error_line.load(std::memory_order_acquire);
     // A full-screen window holds keyboard and pointer: leave it so that the
     // dialog can be seen and answered, and come back after a Yes.
-    int32_t was_full_screen = full_screen_state.load(std::memory_order_acquire);
-    if (was_full_screen != 0) ask_full_screen(0);
+    const ScreenMode was_full_screen = full_screen_state.load(std::memory_order_acquire);
+    if (was_full_screen != ScreenMode::windowed) ask_full_screen(ScreenMode::windowed);
     platform::Answer answer =
         platform::message_box(error_report_text(number, line), error_report_caption(number), true);
     if (answer != platform::Answer::yes) {
         end_request.store(1, std::memory_order_release);
         stop_program_thread();
     }
-    if (was_full_screen != 0) ask_full_screen(was_full_screen);
+    if (was_full_screen != ScreenMode::windowed) ask_full_screen(was_full_screen);
     pending_error.store(0, std::memory_order_release);
 }
 
@@ -325,7 +325,7 @@ void end_program() {
     // Keys typed before the prompt do not answer it.
     uint8_t character = 0, scan = 0;
     while (take_typed_key(character, scan)) platform::poll_wait(0);
-    auto_display.store(1, std::memory_order_release);
+    auto_display.store(AutoDisplay::on, std::memory_order_release);
     wait_for_typed_key(character, scan);
     end_request.store(1, std::memory_order_release);
     stop_program_thread();

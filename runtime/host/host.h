@@ -1,9 +1,7 @@
-// The runtime host: process entry, the shared control words through which the
-// display, program and timer threads hand over, the statement hook that the game
-// routine runs between its steps, runtime errors, and presentation and timing.
-//
-// The threads hand over through words polled with short sleeps, never locks.
-// Every such word is a std::atomic; the polling design itself is kept.
+// The runtime host: process entry, the display and program threads, the statement
+// hook that the game routine runs between its steps, the report of runtime
+// errors, and presentation and timing. The words the threads hand over through
+// are the core's, but for presentation's own below.
 #pragma once
 
 #include <atomic>
@@ -11,57 +9,42 @@
 #include <string>
 #include <vector>
 
-#include "runtime/host/errors.h"
+#include "runtime/core/core.h"
 
 namespace rt {
 
 struct StrVal;
 
-// ---------------------------------------------------------------- control words
-// 1 = run the statement hook after the step just finished.
-extern std::atomic<int32_t> attention_flag;
-// 1 = run the step just finished once more (set by the statement hook).
-extern std::atomic<int32_t> retry_flag;
-// 1 = the program thread must stop at its next statement hook.
-extern std::atomic<uint8_t> stop_request;
-// 1 = the display thread must leave its loop and shut down.
-extern std::atomic<uint8_t> end_request;
-// bit 0: held by the Pause key; bit 1: held by the tone queue. Any bit holds the
-// program thread in the statement hook.
-extern std::atomic<uint8_t> pause_bits;
-// bit value 1: program thread stopped; 2: timer thread ended.
-extern std::atomic<uint32_t> thread_done_bits;
-
 // ------------------------------------------------------- presentation words
-// 1 = the display thread presents on every second cycle; -1 = one update asked
-// for by display_now; 0 = the program thread presents by itself.
-extern std::atomic<int32_t> auto_display;
-// 0 free; 1 the program thread asks the display thread to stop presenting;
-// 2 the display thread has seen it and presents nothing until the word is 0.
-extern std::atomic<int32_t> display_hold;
-// 0 windowed, 1 full-screen in the best listed mode, 2 in the best 4:3 mode.
-extern std::atomic<int32_t> full_screen_state;
-// -1 none, otherwise the wanted full-screen state.
-extern std::atomic<int32_t> full_screen_request;
-// Alt+Enter presses not yet served by the display update.
-extern std::atomic<int32_t> mode_toggle_count;
-// 1 while the display thread runs its loop (select_screen holds it only then).
-extern std::atomic<int32_t> display_thread_running;
-// -1 none; otherwise the exit code another thread asks the display thread to end with.
-extern std::atomic<int32_t> exit_request;
+// Who presents the display page.
+enum class AutoDisplay : int32_t {
+    off = 0,          // the program thread presents by itself (display_now)
+    on = 1,           // the display thread presents on every second cycle
+    one_update = -1,  // display_now asked the display thread for one update
+};
+extern std::atomic<AutoDisplay> auto_display;
+// A screen switch on the program thread and the display thread's answer.
+enum class DisplayHold : int32_t {
+    free = 0,
+    asked = 1,  // the program thread asks the display thread to stop presenting
+    held = 2,   // the display thread presents nothing until the word is free
+};
+extern std::atomic<DisplayHold> display_hold;
+// The window's state, and a request for one.
+enum class ScreenMode : int32_t {
+    none = -1,     // no request
+    windowed = 0,
+    best = 1,      // full-screen in the best listed mode
+    best_4_3 = 2,  // full-screen in the best 4:3 mode
+};
+extern std::atomic<ScreenMode> full_screen_state;
+extern std::atomic<ScreenMode> full_screen_request;
 // Work on the window the program thread hands to the display thread (bits below);
 // each bit is cleared once its work is done.
 extern std::atomic<int32_t> window_requests;
-// Set once by the shutdown and its waiters woken, so that the threads that sleep
-// (the timer thread, sleep_seconds) need not poll for it.
-extern std::atomic<int32_t> shutdown_signal;
 constexpr int32_t window_request_present = 1;  // run the display update
 constexpr int32_t window_request_caption = 2;  // set the caption
 constexpr int32_t window_request_frame = 4;    // present the frame display_now took
-
-// Called once by the display thread when it enters its loop.
-void mark_display_thread();
-bool is_display_thread();
 
 // Has the display thread do `request` (window_request_* bits) and waits until it
 // is done; on the display thread itself, or without one, does it at once.
@@ -95,8 +78,7 @@ void randomize_prompt();
 int runtime_main(int argc, char** argv, void (*game_routine)());
 
 // ------------------------------------------------------------ runtime errors
-// raise_error and the rest of the error reporter: runtime/host/errors.h.
-// Shows the pending error, continues (Yes) or ends the program (No).
+// raise_error and the rest of the error reporter are the core's. Shows the pending error, continues (Yes) or ends the program (No).
 void report_error();
 
 // ------------------------------------------------------ presentation and timing
@@ -115,8 +97,8 @@ struct ModeChoice {
 ModeChoice choose_modes(const std::vector<VideoMode>& modes, int32_t width, int32_t height);
 
 // Presents the display page in the window; returns the auto-display state found
-// at its end before a -1 is cleared.
-int32_t display_update();
+// at its start (a one_update is then cleared).
+AutoDisplay display_update();
 void display_now();
 // option: 0 none given, 1 off, 2 stretched, 3 square pixels.
 void set_full_screen(int32_t option);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 namespace rt {
@@ -55,6 +56,9 @@ void key_repeat_down(int32_t symbol, uint32_t unicode, uint32_t now);
 void key_repeat_up(int32_t symbol);
 // True when the held key repeats now: its symbol and Unicode value as pressed.
 bool key_repeat_due(uint32_t now, int32_t& symbol, uint32_t& unicode);
+
+// Alt+Enter presses not yet served by the display update, which takes them.
+extern std::atomic<int32_t> mode_toggle_count;
 
 // Codes in the held-key list (lock toggles included).
 int32_t held_key_count();

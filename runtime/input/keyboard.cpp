@@ -12,13 +12,16 @@
 #include <mutex>
 #include <vector>
 
-#include "runtime/host/host.h"
+#include "runtime/core/core.h"
 #include "runtime/input/input.h"
 #include "runtime/input/input_internal.h"
 #include "runtime/platform/platform.h"
 #include "runtime/values/values.h"
 
 namespace rt {
+
+std::atomic<int32_t> mode_toggle_count{0};
+
 namespace {
 
 struct HeldKey {
@@ -259,12 +262,12 @@ void press_key(int32_t code, int32_t symbol, bool with_unicode) {
         return;
     }
     if (code == code_pause || (m.ctrl() && code == code_num_lock)) {
-        pause_bits.fetch_or(1, std::memory_order_acq_rel);
+        pause_bits.fetch_or(paused_by_key, std::memory_order_acq_rel);
         attention_flag.store(1, std::memory_order_release);
         return;
     }
-    if (pause_bits.load(std::memory_order_acquire) & 1) {
-        pause_bits.fetch_and(uint8_t(~1u), std::memory_order_acq_rel);
+    if (pause_bits.load(std::memory_order_acquire) & paused_by_key) {
+        pause_bits.fetch_and(uint8_t(~paused_by_key), std::memory_order_acq_rel);
         return;
     }
     if (m.alt() && code == 13) {

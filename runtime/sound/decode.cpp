@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "runtime/host/file_report.h"
+#include "runtime/core/core.h"
 #include "runtime/platform/platform.h"
 #include "runtime/sound/sound_internal.h"
 

@@ -10,8 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/host/errors.h"
-#include "runtime/host/file_report.h"
+#include "runtime/core/core.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"
 #include "runtime/values/values.h"

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "runtime/host/errors.h"
+#include "runtime/core/core.h"
 #include "runtime/platform/platform.h"
 #include "runtime/sound/sound_internal.h"
 

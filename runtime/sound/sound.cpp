@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "runtime/host/errors.h"
+#include "runtime/core/core.h"
 #include "runtime/platform/platform.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"

@@ -9,7 +9,7 @@
 #include <numbers>
 #include <vector>
 
-#include "runtime/host/errors.h"
+#include "runtime/core/core.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "runtime/graphics/graphics.h"
-#include "runtime/host/errors.h"
+#include "runtime/core/core.h"
 #include "runtime/platform/platform.h"
 #include "runtime/sound/sound.h"
 #include "runtime/text/text.h"

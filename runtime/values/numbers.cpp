@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/host/errors.h"
+#include "runtime/core/core.h"
 #include "runtime/values/values.h"
 
 namespace rt {

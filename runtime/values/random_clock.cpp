@@ -1,7 +1,7 @@
 // The pseudo-random generator and the time-of-day clock.
 #include <bit>
 
-#include "runtime/host/errors.h"
+#include "runtime/core/core.h"
 #include "runtime/platform/platform.h"
 #include "runtime/values/values.h"
 

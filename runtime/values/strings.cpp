@@ -11,7 +11,7 @@
 #include <cstring>
 #include <new>
 
-#include "runtime/host/errors.h"
+#include "runtime/core/core.h"
 #include "runtime/values/string_store.h"
 #include "runtime/values/values.h"
 

@@ -15,6 +15,7 @@
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/display_internal.h"
 #include "runtime/host/host.h"
+#include "runtime/input/input.h"
 #include "runtime/platform/virtual.h"
 #include "runtime/text/text.h"
 
@@ -34,10 +35,10 @@ protected:
     }
     void SetUp() override {
         rt::pending_error.store(0);
-        rt::auto_display.store(1);
-        rt::display_hold.store(0);
-        rt::full_screen_state.store(0);
-        rt::full_screen_request.store(-1);
+        rt::auto_display.store(rt::AutoDisplay::on);
+        rt::display_hold.store(rt::DisplayHold::free);
+        rt::full_screen_state.store(rt::ScreenMode::windowed);
+        rt::full_screen_request.store(rt::ScreenMode::none);
         rt::mode_toggle_count.store(0);
         rt::display_thread_running.store(0);
         rt::full_screen_modes.clear();
@@ -118,7 +119,7 @@ TEST_F(DisplayTest, SmallPageIsDoubledAndCentredInFullScreen) {
     rt::full_screen_modes = {{1024, 768}, {640, 480}};
     rt::Image& img = page(320, 200);
     rt::set_full_screen(0);
-    EXPECT_EQ(rt::full_screen_state.load(), 1);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::best);
     ASSERT_EQ(surface()->w, 640);
     ASSERT_EQ(surface()->h, 480);
     EXPECT_EQ(shown(0, 39), 0u);
@@ -131,7 +132,7 @@ TEST_F(DisplayTest, SmallPageIsDoubledAndCentredInFullScreen) {
         }
     // The same page in a window is not doubled.
     rt::set_full_screen(1);
-    EXPECT_EQ(rt::full_screen_state.load(), 0);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::windowed);
     EXPECT_EQ(surface()->w, 320);
     EXPECT_EQ(shown(1, 0), colour(img, 1, 0));
 }
@@ -141,7 +142,7 @@ TEST_F(DisplayTest, LargePageIsCentredWithBlackBorders) {
     img.pixels[0] = 15;
     rt::full_screen_modes = {{1280, 1024}, {1024, 768}};
     rt::set_full_screen(0);
-    ASSERT_EQ(rt::full_screen_state.load(), 1);
+    ASSERT_EQ(rt::full_screen_state.load(), rt::ScreenMode::best);
     ASSERT_EQ(surface()->w, 1024);
     EXPECT_EQ(shown(112, 84), colour(img, 0, 0));
     EXPECT_EQ(shown(113, 84), colour(img, 1, 0));  // never doubled
@@ -156,24 +157,24 @@ TEST_F(DisplayTest, NoFittingModeStaysWindowed) {
     page(800, 600);
     rt::full_screen_modes = {{640, 480}};
     rt::set_full_screen(0);
-    EXPECT_EQ(rt::full_screen_state.load(), 0);
-    EXPECT_EQ(rt::full_screen_request.load(), -1);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::windowed);
+    EXPECT_EQ(rt::full_screen_request.load(), rt::ScreenMode::none);
     EXPECT_EQ(surface()->w, 800);
 
     rt::full_screen_modes = {{1024, 768}};
     rt::any_video_size = true;  // no list at all
     rt::set_full_screen(0);
-    EXPECT_EQ(rt::full_screen_state.load(), 0);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::windowed);
 }
 
 TEST_F(DisplayTest, PageLargerThanEveryModeGoesBackToAWindow) {
     rt::full_screen_modes = {{1024, 768}};
     page(800, 600);
     rt::set_full_screen(0);
-    ASSERT_EQ(rt::full_screen_state.load(), 1);
+    ASSERT_EQ(rt::full_screen_state.load(), rt::ScreenMode::best);
     rt::Image& big = page(1100, 700);
     rt::display_update();
-    EXPECT_EQ(rt::full_screen_state.load(), 0);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::windowed);
     ASSERT_EQ(surface()->w, 1100);
     EXPECT_EQ(shown(1099, 699), colour(big, 1099, 699));
 }
@@ -350,12 +351,12 @@ TEST_F(DisplayTest, LiveUpdateInPlaceOfAHandedFrameMissesNoRow) {
 TEST_F(DisplayTest, AutomaticUpdatePresentsAWaitingFrameFirst) {
     rt::Image& img = page(64, 48);
     rt::display_update();
-    rt::auto_display.store(0);
+    rt::auto_display.store(rt::AutoDisplay::off);
     img.pixels[10 * 64 + 5] ^= 1;
     rt::copy_display_page();
     rt::window_requests.store(rt::window_request_frame);
     img.pixels[20 * 64 + 7] ^= 1;
-    rt::auto_display.store(1);
+    rt::auto_display.store(rt::AutoDisplay::on);
     rt::present_automatically();
     EXPECT_EQ(rt::window_requests.load(), 0);
     EXPECT_EQ(shown(5, 10), colour(img, 5, 10));
@@ -367,11 +368,11 @@ TEST_F(DisplayTest, DisplayHoldStopsPresentation) {
     rt::display_update();
     poke(1, 1, 0xABCDEF);
     img.pixels[64] ^= 1;  // a change in the poked row
-    rt::display_hold.store(1);
+    rt::display_hold.store(rt::DisplayHold::asked);
     rt::display_update();
-    EXPECT_EQ(rt::display_hold.load(), 2);
+    EXPECT_EQ(rt::display_hold.load(), rt::DisplayHold::held);
     EXPECT_EQ(shown(1, 1), 0xABCDEFu);
-    rt::display_hold.store(0);
+    rt::display_hold.store(rt::DisplayHold::free);
     rt::display_update();
     EXPECT_EQ(shown(1, 1), colour(img, 1, 1));
 }
@@ -382,26 +383,27 @@ TEST_F(DisplayTest, SetFullScreenOptionsAndFallbacks) {
     page(800, 600);
     rt::full_screen_modes = {{1000, 600}, {1024, 768}};
     rt::set_full_screen(3);  // square pixels: the distinct 4:3 mode
-    EXPECT_EQ(rt::full_screen_state.load(), 2);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::best_4_3);
     EXPECT_EQ(surface()->w, 1024);
     rt::set_full_screen(2);  // stretched
-    EXPECT_EQ(rt::full_screen_state.load(), 1);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::best);
     EXPECT_EQ(surface()->w, 1000);
     rt::set_full_screen(1);
-    EXPECT_EQ(rt::full_screen_state.load(), 0);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::windowed);
 
     // The best mode is itself 4:3, so state 2 is refused and state 1 taken.
     rt::full_screen_modes = {{1024, 768}};
     rt::set_full_screen(3);
-    EXPECT_EQ(rt::full_screen_state.load(), 1);
-    EXPECT_EQ(rt::full_screen_request.load(), -1);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::best);
+    EXPECT_EQ(rt::full_screen_request.load(), rt::ScreenMode::none);
 }
 
 TEST_F(DisplayTest, AltEnterCyclesTheStates) {
     page(800, 600);
     rt::full_screen_modes = {{1000, 600}, {1024, 768}};
-    const int32_t expected[] = {1, 2, 0, 1};
-    for (int32_t state : expected) {
+    const rt::ScreenMode expected[] = {rt::ScreenMode::best, rt::ScreenMode::best_4_3, rt::ScreenMode::windowed,
+                                       rt::ScreenMode::best};
+    for (rt::ScreenMode state : expected) {
         rt::mode_toggle_count.fetch_add(1);
         rt::display_update();
         EXPECT_EQ(rt::full_screen_state.load(), state);
@@ -412,7 +414,7 @@ TEST_F(DisplayTest, AltEnterCyclesTheStates) {
     rt::full_screen_modes = {{1024, 768}};  // no distinct 4:3 mode: 1 -> windowed
     rt::mode_toggle_count.fetch_add(1);
     rt::display_update();
-    EXPECT_EQ(rt::full_screen_state.load(), 0);
+    EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::windowed);
     EXPECT_EQ(surface()->w, 800);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 }
@@ -432,7 +434,7 @@ TEST_F(DisplayTest, DisplayNowHasTheDisplayThreadPresentEveryFrame) {
     std::thread display([&] {
         rt::mark_display_thread();
         while (!quit.load()) {
-            if (rt::auto_display.load() != 0) {
+            if (rt::auto_display.load() != rt::AutoDisplay::off) {
                 rt::display_update();
                 thread_updates.fetch_add(1);
             }
@@ -440,7 +442,7 @@ TEST_F(DisplayTest, DisplayNowHasTheDisplayThreadPresentEveryFrame) {
         }
     });
     rt::display_now();
-    EXPECT_EQ(rt::auto_display.load(), 0);
+    EXPECT_EQ(rt::auto_display.load(), rt::AutoDisplay::off);
     EXPECT_EQ(frames.load(), 1);
     // The thread counts its update just after handing over.
     for (int i = 0; i < 1000 && thread_updates.load() == 0; ++i) rt::platform::poll_wait(1);
@@ -471,12 +473,12 @@ TEST_F(DisplayTest, DisplayNowHasTheDisplayThreadPresentEveryFrame) {
     // A handed frame that a screen switch keeps from the window is not lost:
     // the next frame brings it, though the page has not changed since.
     img.pixels[5] ^= 1;
-    rt::display_hold.store(1);
+    rt::display_hold.store(rt::DisplayHold::asked);
     rt::display_now();
-    for (int i = 0; i < 1000 && rt::display_hold.load() != 2; ++i) rt::platform::poll_wait(1);
+    for (int i = 0; i < 1000 && rt::display_hold.load() != rt::DisplayHold::held; ++i) rt::platform::poll_wait(1);
     ASSERT_TRUE(presented());
     EXPECT_NE(shown(5, 0), colour(img, 5, 0));
-    rt::display_hold.store(0);
+    rt::display_hold.store(rt::DisplayHold::free);
     rt::display_now();
     ASSERT_TRUE(presented());
     EXPECT_EQ(shown(5, 0), colour(img, 5, 0));
@@ -497,7 +499,7 @@ TEST_F(DisplayTest, DisplayNowHasTheDisplayThreadPresentEveryFrame) {
 TEST_F(DisplayTest, DisplayNowWithoutDisplayThreadPresentsItself) {
     rt::Image& img = page(16, 16);
     rt::display_now();
-    EXPECT_EQ(rt::auto_display.load(), 0);
+    EXPECT_EQ(rt::auto_display.load(), rt::AutoDisplay::off);
     EXPECT_EQ(shown(15, 15), colour(img, 15, 15));
 }
 

@@ -13,6 +13,7 @@
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/host.h"
+#include "runtime/input/input.h"
 #include "runtime/platform/platform.h"
 
 namespace {
@@ -59,7 +60,7 @@ uint32_t shot_pixel(SDL_Surface* s, int32_t x, int32_t y) {
 
 void check_full_screen(const rt::Image& page, const std::string& name) {
     SDL_Surface* video = SDL_GetVideoSurface();
-    check(rt::full_screen_state.load() == 1, name + ": full-screen state 1");
+    check(rt::full_screen_state.load() == rt::ScreenMode::best, name + ": full-screen state 1");
     check(video && video->w == 1024 && video->h == 768, name + ": 1024x768 video surface");
     check(video && (video->flags & SDL_FULLSCREEN), name + ": full-screen surface");
     SDL_Surface* shot = photograph(name);
@@ -78,7 +79,7 @@ void check_full_screen(const rt::Image& page, const std::string& name) {
 
 void check_window(const std::string& name) {
     SDL_Surface* video = SDL_GetVideoSurface();
-    check(rt::full_screen_state.load() == 0, name + ": windowed state");
+    check(rt::full_screen_state.load() == rt::ScreenMode::windowed, name + ": windowed state");
     check(video && video->w == 800 && video->h == 600 && !(video->flags & SDL_FULLSCREEN),
           name + ": 800x600 window");
     if (SDL_Surface* shot = photograph(name)) SDL_FreeSurface(shot);

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "runtime/graphics/graphics.h"
-#include "runtime/host/host.h"
+#include "runtime/core/core.h"
 #include "runtime/values/values.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -30,8 +30,6 @@ void set_up() {
         std::filesystem::remove_all(folder, ignored);
     });
     rt::strings_init();
-    rt::auto_display.store(0);
-    rt::display_thread_running.store(0);
     rt::images_init();
     rt::select_text_screen();
     rt::select_screen(rt::new_image(800, 600, 256, true));

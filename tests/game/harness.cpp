@@ -39,7 +39,7 @@ void start_runtime() {
     rt::step_mark = rt::temporaries_length();
     rt::virtual_platform::set_fallback_answer(rt::platform::Answer::yes);
     // No display thread here: display_now presents on the calling thread.
-    rt::auto_display.store(0);
+    rt::auto_display.store(rt::AutoDisplay::off);
     game::create_state();
 
     using namespace game;

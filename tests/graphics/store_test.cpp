@@ -237,48 +237,29 @@ TEST_F(GraphicsStore, TextScreen) {
     EXPECT_EQ(pending(), 5);
 }
 
-// A stand-in for the display thread that answers every hold.
+// A stand-in for the presenter: counts the screen switches it is asked to keep
+// off, and checks that each begins before it ends.
 struct Presenter {
-    std::atomic<bool> stop{false};
-    std::atomic<int> holds{0};
-    std::thread thread;
+    static inline int begun = 0, ended = 0;
     Presenter() {
-        rt::auto_display.store(1);
-        rt::display_thread_running.store(1);
-        thread = std::thread([this] {
-            while (!stop.load()) {
-                // Counted before the answer, which lets the program thread go on.
-                if (rt::display_hold.load() == 1) {
-                    ++holds;
-                    rt::display_hold.store(2);
-                }
-                rt::platform::poll_wait(0);
-            }
-        });
+        begun = ended = 0;
+        rt::screen_switch = {[] { ++begun; }, [] { EXPECT_EQ(++ended, begun); }};
     }
-    ~Presenter() {
-        stop.store(true);
-        thread.join();
-        rt::display_thread_running.store(0);
-        rt::auto_display.store(0);
-    }
+    ~Presenter() { rt::screen_switch = {}; }
 };
 
-TEST_F(GraphicsStore, ScreenSwitchHoldsThePresentingDisplayThread) {
+TEST_F(GraphicsStore, ScreenSwitchKeepsThePresenterOffThePage) {
     Presenter presenter;
-    rt::select_screen(page_handle);  // already the screen: no hold
-    EXPECT_EQ(presenter.holds.load(), 0);
+    rt::select_screen(page_handle);  // already the screen: no switch
+    EXPECT_EQ(Presenter::begun, 0);
     int32_t h = rt::new_image(640, 480, 256, true);
     rt::select_screen(h);
-    EXPECT_EQ(presenter.holds.load(), 1);
-    EXPECT_EQ(rt::display_hold.load(), 0);
+    EXPECT_EQ(Presenter::begun, 1);
+    EXPECT_EQ(Presenter::ended, 1);
     EXPECT_EQ(rt::display_handle(), h);
-
-    // Presenting by itself (after display_now), the program thread holds nobody.
-    rt::auto_display.store(0);
-    rt::select_screen(page_handle);
-    EXPECT_EQ(presenter.holds.load(), 1);
-    EXPECT_EQ(rt::display_handle(), page_handle);
+    rt::select_text_screen();
+    EXPECT_EQ(Presenter::begun, 2);
+    EXPECT_EQ(Presenter::ended, 2);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "runtime/host/host.h"
+#include "runtime/core/core.h"
 #include "tests/headless.h"
 
 namespace graphics_test {
@@ -81,9 +81,7 @@ void Screen::SetUp() {
     SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=dummy"));
     SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
     clear_error();
-    rt::auto_display.store(0);
-    rt::display_thread_running.store(0);
-    rt::display_hold.store(0);
+    rt::screen_switch = {};
     rt::images_init();
     rt::select_text_screen();
     page_handle = rt::new_image(800, 600, 256, true);

@@ -208,7 +208,7 @@ TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
                     // thread, and the prompt is drawn by then, in the foreground
                     // colour on row 37. A key goes in either way, so that a missing
                     // prompt fails the test instead of hanging it.
-                    while (rt::auto_display.load() != 1 && !helper_stopping.load())
+                    while (rt::auto_display.load() != rt::AutoDisplay::on && !helper_stopping.load())
                         std::this_thread::sleep_for(std::chrono::milliseconds(1));
                     const rt::Image& img = rt::image(rt::display_page);
                     int lit = 0;

@@ -216,7 +216,7 @@ void check_window(int64_t frame) {
         rt::platform::wait_on_word(rt::window_requests, asked, 16);
     const SDL_Surface* window = SDL_GetVideoSurface();
     const rt::Image& page = rt::image(rt::display_page);
-    if (!window || rt::auto_display.load() != 0 || page.bytes_per_pixel != 1) return;
+    if (!window || rt::auto_display.load() != rt::AutoDisplay::off || page.bytes_per_pixel != 1) return;
     const uint32_t* palette = page.palette ? page.palette : rt::default_palette.data();
     for (int32_t y = 0; y < page.height; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(window->pixels) +
@@ -281,7 +281,7 @@ void watch_for_end() {
     for (;;) {
         rt::platform::poll_wait(10);
         if (stopping.load()) return;
-        if (run.frame.load() > 0 && rt::auto_display.load() == 1) break;
+        if (run.frame.load() > 0 && rt::auto_display.load() == rt::AutoDisplay::on) break;
     }
     const int64_t n = run.frame.load();
     if (run.json) write_state_line(run.json, n);

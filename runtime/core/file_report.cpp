@@ -1,4 +1,4 @@
-#include "runtime/host/file_report.h"
+#include "runtime/core/core.h"
 
 #include <cstdio>
 #include <filesystem>

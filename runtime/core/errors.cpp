@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "runtime/host/host.h"
+#include "runtime/core/core.h"
 #include "runtime/platform/platform.h"
 
 namespace rt {

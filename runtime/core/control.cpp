@@ -1,7 +1,7 @@
 // The shared control words. Each is written by one thread and polled by others;
 // they are atomics so that the hand-over is well defined, but the design stays
 // one of plain words polled with short sleeps.
-#include "runtime/host/host.h"
+#include "runtime/core/core.h"
 #include "runtime/platform/platform.h"
 
 namespace rt {
@@ -15,15 +15,11 @@ std::atomic<int32_t> pending_error{0};
 std::atomic<int32_t> error_line{0};
 std::atomic<uint32_t> thread_done_bits{0};
 
-std::atomic<int32_t> auto_display{1};
-std::atomic<int32_t> display_hold{0};
-std::atomic<int32_t> full_screen_state{0};
-std::atomic<int32_t> full_screen_request{-1};
-std::atomic<int32_t> mode_toggle_count{0};
 std::atomic<int32_t> display_thread_running{0};
 std::atomic<int32_t> exit_request{-1};
 std::atomic<int32_t> shutdown_signal{0};
 
+ScreenSwitch screen_switch;
 
 namespace {
 thread_local bool this_is_display_thread = false;
