@@ -1,17 +1,71 @@
-// Internals of the display update shared with its tests and benchmark: the
-// pixel loops that turn a page into 32-bit video words, and a way to forget the
-// video state.
+// Presentation inside the host, shared with its tests and benchmark: the frame
+// (what is brought into the window), its hand-over from the program thread to
+// the display thread, and the pixel loops that turn a page into 32-bit video
+// words.
+//
+// A frame goes: the display page --take_frame--> a Frame (a palette page's
+// changed rows into the frame cache) --present_frame--> the window. display_now
+// takes it on the program thread and hands it over (handover.cpp); the display
+// update takes the live page on the presenting thread itself (present.cpp).
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "runtime/graphics/graphics.h"
+#include "runtime/host/frame_cache.h"
 #include "runtime/host/host.h"
 
 struct SDL_Surface;
 
 namespace rt {
+
+// ------------------------------------------------------------------ the frame
+struct Frame {
+    Image page;  // the display page's record; pixels and palette point below
+    std::vector<uint8_t> pixels;  // pages that are not palette pages, copied whole
+    std::array<uint32_t, 256> palette{};
+    std::vector<Band> bands;  // palette pages: the rows changed since the cache
+    bool valid = false;       // there was a display page to take
+};
+
+// Takes the display page: a palette page's changes go into the frame cache (the
+// frame's pixels are the cache's), any other page is copied.
+void take_frame(Frame& frame);
+// Brings a frame into the window between the two checks of the display hold.
+void present_frame(const Frame& frame);
+
+// -------------------------------------------------------------- the hand-over
+// Work on the window the program thread hands to the display thread (bits
+// below); each bit is cleared once its work is done.
+extern std::atomic<int32_t> window_requests;
+constexpr int32_t window_request_present = 1;  // run the display update
+constexpr int32_t window_request_caption = 2;  // set the caption
+constexpr int32_t window_request_frame = 4;    // present the handed frame
+// display_now's frame, while the frame bit is set.
+extern Frame handed_frame;
+
+// Has the display thread do `request` (window_request_* bits) and waits until it
+// is done; on the display thread itself, or without one, does it at once.
+void on_display_thread(int32_t request);
+// Does the work asked for (display thread).
+void serve_window_requests();
+// The display thread's sleep: `ms` milliseconds, serving requests as they come.
+void display_thread_idle(uint32_t ms);
+// Hands a full-screen request to whichever thread presents, and waits until it is served.
+void ask_full_screen(ScreenMode wanted);
+
+// ------------------------------------------------------------- the video side
+// Whether the latest frame sent to the window was sent by the display thread.
+extern std::atomic<bool> last_present_on_display_thread;
+// Forgets the video state, the frame cache and the rate limiter's mark: the next
+// display update sets the video mode anew and redraws everything.
+void display_forget();
+// The rate limiters' marks alone.
+void forget_frame_marks();
 
 // Where a picture goes: 32-bit words, `stride` words from one row to the next.
 struct PixelTarget {
@@ -41,25 +95,5 @@ void copy_rgb_rows(const uint32_t* src, size_t src_stride, int32_t width, int32_
 // Copies a side buffer of 0xAARRGGBB words (surface size, tightly packed) into a
 // locked 32-bit surface whose channel masks are not the usual ones.
 void copy_side_buffer(const uint32_t* side, SDL_Surface* surface);
-
-// Forgets the video state, the frame cache and the rate limiter's mark: the next
-// display update sets the video mode anew and redraws everything.
-void display_forget();
-// The rate limiters' marks alone.
-void forget_frame_marks();
-
-// Whether the latest frame sent to the window was sent by the display thread.
-extern std::atomic<bool> last_present_on_display_thread;
-
-// display_now's hand-over: the program thread takes the display page's changes
-// into the frame cache (a palette page) or copies it whole (any other page)
-// while no frame is waiting to be presented; the display thread presents that.
-void copy_display_page();
-void present_display_page_copy();
-// The frame taken is not presented (a display update of the live page comes instead).
-void drop_display_page_copy();
-
-// Hands a full-screen request to whichever thread presents, and waits until it is served.
-void ask_full_screen(ScreenMode wanted);
 
 }  // namespace rt

@@ -85,71 +85,6 @@ void read_video_modes() {
     }
 }
 
-bool key_repeat_on = false;
-
-void turn_key_repeat(bool on) {
-    if (on == key_repeat_on) return;
-    key_repeat_on = on;
-    set_key_repeat(on ? 500 : 0, on ? 30 : 0);
-}
-
-// Keys that went down through key events and have not come up yet.
-std::vector<int32_t> keys_down;
-
-// A cycle that takes this many events may have met a full event queue, which
-// drops what comes after, key-ups included (SDL 1.2 keeps 127).
-constexpr int32_t events_near_full_queue = 64;
-
-// After a flood of events, every key that SDL no longer sees down is released,
-// so that no key stays held for a lost key-up.
-void release_keys_no_longer_down() {
-    int count = 0;
-    const Uint8* state = SDL_GetKeyState(&count);
-    std::erase_if(keys_down, [&](int32_t symbol) {
-        if (symbol >= 0 && symbol < count && state[symbol]) return false;
-        translate_key_up(symbol);
-        key_repeat_up(symbol);
-        return true;
-    });
-}
-
-// One even cycle of the display loop. False when the window was closed.
-bool take_events() {
-    Uint8 app = SDL_GetAppState();
-    turn_key_repeat((app & SDL_APPINPUTFOCUS) && (app & SDL_APPACTIVE));
-    sync_lock_keys(false);
-    SDL_Event e;
-    int32_t taken = 0;
-    while (SDL_PollEvent(&e)) {
-        ++taken;
-        const bool key_event = e.type == SDL_KEYDOWN || e.type == SDL_KEYUP;
-        const int32_t symbol = key_event ? int32_t(e.key.keysym.sym) : 0;
-        switch (e.type) {
-            case SDL_KEYDOWN:
-                translate_key_down(symbol, e.key.keysym.unicode);
-                key_repeat_down(symbol, e.key.keysym.unicode, platform::ticks_ms());
-                if (std::find(keys_down.begin(), keys_down.end(), symbol) == keys_down.end())
-                    keys_down.push_back(symbol);
-                break;
-            case SDL_KEYUP:
-                translate_key_up(symbol);
-                key_repeat_up(symbol);
-                std::erase(keys_down, symbol);
-                break;
-            case SDL_QUIT:
-                return false;
-            default:
-                break;
-        }
-    }
-    if (taken >= events_near_full_queue) release_keys_no_longer_down();
-    int32_t symbol = 0;
-    uint32_t unicode = 0;
-    if (key_repeat_due(platform::ticks_ms(), symbol, unicode)) translate_key_down(symbol, unicode);
-    sound_check_music_limit();
-    return true;
-}
-
 // How long the shutdown waits for the program thread to reach a statement hook.
 // A thread stuck inside a library call (a dialog, a decoder, a device) never
 // does; after this the process ends without it.
@@ -189,10 +124,16 @@ constexpr uint64_t shutdown_wait_ms = 2000;
         if (end_request.load(std::memory_order_acquire) == 1 || platform::termination_requested()) break;
         parity ^= 1;
         if (parity == 1) {
-            if (auto_display.load(std::memory_order_acquire) != AutoDisplay::off) present_automatically();
+            // A frame display_now handed over just before comes first: the
+            // live page is compared with what the window shows.
+            if (auto_display.load(std::memory_order_acquire) != AutoDisplay::off) {
+                serve_window_requests();
+                display_update();
+            }
             continue;
         }
-        if (!take_events()) break;
+        if (!take_window_events()) break;
+        sound_check_music_limit();
     }
     shut_down();
 }
@@ -246,12 +187,7 @@ int runtime_main(int argc, char** argv, void (*game_routine)()) {
 
     read_video_modes();
 
-    // The runtime repeats keys itself (runtime/input/repeat.cpp); SDL's own
-    // repeat stays off.
-    SDL_EnableKeyRepeat(0, 0);
-    set_key_repeat(500, 30);
-    key_repeat_on = true;
-    SDL_EnableUNICODE(1);
+    start_key_events();
 
     set_up_icon();
     SDL_WM_SetCaption("Untitled", "Untitled");
@@ -326,12 +262,12 @@ void end_program() {
     uint8_t character = 0, scan = 0;
     while (take_typed_key(character, scan)) platform::poll_wait(0);
     auto_display.store(AutoDisplay::on, std::memory_order_release);
-    wait_for_typed_key(character, scan);
+    take_typed_key_or_stop(character, scan);
     end_request.store(1, std::memory_order_release);
     stop_program_thread();
 }
 
-void wait_for_typed_key(uint8_t& character, uint8_t& scan) {
+void take_typed_key_or_stop(uint8_t& character, uint8_t& scan) {
     for (;;) {
         if (take_typed_key(character, scan)) return;
         if (stop_request.load(std::memory_order_acquire) == 1) stop_program_thread();

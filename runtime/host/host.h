@@ -39,28 +39,6 @@ enum class ScreenMode : int32_t {
 };
 extern std::atomic<ScreenMode> full_screen_state;
 extern std::atomic<ScreenMode> full_screen_request;
-// Work on the window the program thread hands to the display thread (bits below);
-// each bit is cleared once its work is done.
-extern std::atomic<int32_t> window_requests;
-constexpr int32_t window_request_present = 1;  // run the display update
-constexpr int32_t window_request_caption = 2;  // set the caption
-constexpr int32_t window_request_frame = 4;    // present the frame display_now took
-
-// Has the display thread do `request` (window_request_* bits) and waits until it
-// is done; on the display thread itself, or without one, does it at once.
-void on_display_thread(int32_t request);
-// display_now's frame with automatic presentation off: the display page's changes
-// taken and handed to the display thread without waiting for the window (only
-// for the previous frame, when it is still being presented); on the display
-// thread itself, or without one, the page is presented at once.
-void hand_frame_to_display_thread();
-// The display thread's sleep: `ms` milliseconds, serving requests as they come.
-void display_thread_idle(uint32_t ms);
-void serve_window_requests();
-// The display loop's update while the game presents by itself: a frame that
-// display_now handed over just before is presented first.
-void present_automatically();
-
 // ------------------------------------------------------------ statement hook
 // Run by the game routine after a step when the attention flag is 1.
 void statement_hook(int32_t step_number);

@@ -17,6 +17,6 @@ extern std::string command_line;
 
 // Waits for the next entry of the typed-key buffer, a millisecond between tries;
 // the shutdown still reaches the program thread meanwhile.
-void wait_for_typed_key(uint8_t& character, uint8_t& scan);
+void take_typed_key_or_stop(uint8_t& character, uint8_t& scan);
 
 }  // namespace rt

@@ -48,7 +48,7 @@ void randomize_prompt() {
         std::string line;
         for (;;) {
             uint8_t character = 0, scan = 0;
-            wait_for_typed_key(character, scan);
+            take_typed_key_or_stop(character, scan);
             if (character == 0) continue;  // a key that types no character
             char c = char(character);
             if (c == 13) break;

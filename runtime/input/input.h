@@ -60,6 +60,11 @@ bool key_repeat_due(uint32_t now, int32_t& symbol, uint32_t& unicode);
 // Alt+Enter presses not yet served by the display update, which takes them.
 extern std::atomic<int32_t> mode_toggle_count;
 
+// The window's events (display thread): start_key_events once SDL is up;
+// take_window_events takes every event waiting, false when the window was closed.
+void start_key_events();
+bool take_window_events();
+
 // Codes in the held-key list (lock toggles included).
 int32_t held_key_count();
 

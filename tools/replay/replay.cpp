@@ -32,6 +32,7 @@
 #include "game/game.h"
 #include "game/state.h"
 #include "runtime/graphics/graphics.h"
+#include "runtime/host/display_internal.h"
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
 #include "runtime/platform/virtual.h"

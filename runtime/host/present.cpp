@@ -1,11 +1,11 @@
-// Presentation: the display update that brings the display page into the
-// window (mode choice, windowed and full-screen layout, the changes found by the
-// frame cache converted), display_now and set_full_screen.
+// Presentation: a frame brought into the window (mode choice, windowed and
+// full-screen layout, the rows and pieces the frame cache found changed
+// converted and sent as rectangles), and the display update of the live page.
 //
 // The video state below is process-wide and used by the display thread alone
-// while the display thread runs: once the game presents by itself, its
-// display_now hands each update over (window_thread.cpp). Without a display
-// thread (tests) the calling thread presents.
+// while the display thread runs (handover.cpp brings it the program thread's
+// frames and requests). Without a display thread (tests) the calling thread
+// presents.
 #include <SDL.h>
 
 #include <algorithm>
@@ -209,37 +209,6 @@ void clear_target(const PixelTarget& t) {
         std::fill_n(t.pixels + static_cast<size_t>(y) * t.stride, t.width, 0u);
 }
 
-// The bands of rows to convert, their changes taken into the frame cache (the
-// `handed` ones when display_now has done that already): none for an unchanged
-// frame, the whole page when the cache cannot tell (another size or palette, or
-// the screen not valid).
-const std::vector<Band>& changed_bands(const Image& page, const std::vector<Band>* handed) {
-    static std::vector<Band> bands;
-    if (!handed) compare_with_cache(page, bands, true);
-    if (!video.screen_valid) {
-        bands.assign(1, whole_band(page));
-        return bands;
-    }
-    return handed ? *handed : bands;
-}
-
-// display_now's frame: the display page as it was when display_now handed it
-// over, so that the program thread draws on while the display thread presents.
-// A palette page's changed rows go straight into the frame cache (the program
-// thread owns it while no frame is waiting and the game does not present by
-// itself), so the display thread converts them from there without comparing
-// again; any other page is copied whole.
-struct FrameCopy {
-    Image page;
-    std::vector<uint8_t> pixels;  // pages that are not palette pages
-    std::array<uint32_t, 256> palette{};
-    std::vector<Band> bands;  // palette pages: the rows changed since the cache
-    bool valid = false;
-    bool in_cache = false;
-};
-FrameCopy frame_copy;
-
-
 void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layout& layout) {
     const int32_t cell_height = font_height(page.font);
     const uint32_t* palette = palette_of(page);
@@ -264,11 +233,10 @@ void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layou
 }
 
 // Steps 2 to 11 of the display update: everything between the two hold checks.
-// `handed`: the rows of a palette page that display_now has already put into
-// the frame cache. False when the page did not reach the window whole.
-bool present(const Image* shown, const std::vector<Band>* handed = nullptr) {
-    if (!shown) return false;
-    const Image& page = *shown;
+// False when the page did not reach the window whole.
+bool send_to_window(const Frame& frame) {
+    if (!frame.valid) return false;
+    const Image& page = frame.page;
     int32_t width, height;
     picture_size(page, width, height);
 
@@ -285,8 +253,9 @@ bool present(const Image* shown, const std::vector<Band>* handed = nullptr) {
     // A palette page is sent in proportion to its change: only the rows that
     // differ from the last frame are converted and updated in the window.
     const bool palette_page = page.bytes_per_pixel == 1 && !page.text_screen;
-    static const std::vector<Band> no_bands;
-    const std::vector<Band>& bands = palette_page ? changed_bands(page, handed) : no_bands;
+    static std::vector<Band> whole(1);
+    if (!video.screen_valid) whole[0] = whole_band(page);  // the cache holds the whole page
+    const std::vector<Band>& bands = video.screen_valid ? frame.bands : whole;
     if (palette_page && bands.empty()) return true;
 
     SDL_Surface* s = video.surface;
@@ -335,14 +304,6 @@ void answer_display_hold() {
     if (display_hold.compare_exchange_strong(asked, DisplayHold::held)) platform::poll_wait(0);
 }
 
-// The display update but for automatic presentation's word: the page presented
-// between the two hold checks. A page's changes are in the frame cache once
-// compared: should the page not reach the window, the next one is sent whole.
-void present_unless_held(const Image* shown, const std::vector<Band>* handed = nullptr) {
-    answer_display_hold();
-    if (display_hold.load() != DisplayHold::free || !present(shown, handed)) frame_cache.size = 0;
-    answer_display_hold();
-}
 
 // The image store's screen switch: the display thread, while it presents on
 // its own, is held off the page until the switch is done.
@@ -361,18 +322,6 @@ void release_display() { display_hold.store(DisplayHold::free, std::memory_order
 const bool screen_switch_installed = (screen_switch = {hold_display, release_display}, true);
 
 }  // namespace
-
-// Hands a full-screen request to whichever thread presents, and waits until it is served.
-void ask_full_screen(ScreenMode wanted) {
-    full_screen_request.store(wanted);
-    if (auto_display.load() == AutoDisplay::on && display_thread_running.load() != 0) {
-        while (full_screen_request.load() != ScreenMode::none && display_thread_running.load() != 0 &&
-               stop_request.load() == 0)
-            platform::poll_wait(32);
-    } else {
-        on_display_thread(window_request_present);
-    }
-}
 
 void display_forget() {
     video = Video{};
@@ -406,73 +355,51 @@ ModeChoice choose_modes(const std::vector<VideoMode>& modes, int32_t width, int3
     return choice;
 }
 
+void present_frame(const Frame& frame) {
+    answer_display_hold();
+    // The frame's changes are in the frame cache: should it not reach the
+    // window, the next one is sent whole.
+    if (display_hold.load() != DisplayHold::free || !send_to_window(frame)) frame_cache.size = 0;
+    answer_display_hold();
+}
+
+// The one place where the display thread reads the page the program thread
+// draws on, without a lock: a frame may show a half-drawn picture, and the next
+// one shows it whole. Kept out of line so that the race checker's one accepted
+// race is named by it.
+[[gnu::noinline]] void read_live_page(Frame& frame) { take_frame(frame); }
+
 AutoDisplay display_update() {
     // Read first: an update that began before display_now asked for its frame
     // shows an older page, and must not tell display_now it is done.
     AutoDisplay state = auto_display.load();
-    present_unless_held(shown_page());
+    static Frame live;
+    read_live_page(live);
+    present_frame(live);
     if (state == AutoDisplay::one_update) auto_display.compare_exchange_strong(state, AutoDisplay::off);
     return state;
 }
 
-void copy_display_page() {
+void take_frame(Frame& frame) {
     const Image* shown = shown_page();
-    frame_copy.valid = shown != nullptr;
+    frame.valid = shown != nullptr;
     if (!shown) return;
-    frame_copy.page = *shown;
+    frame.page = *shown;
     if (shown->palette) {
-        std::copy_n(shown->palette, frame_copy.palette.size(), frame_copy.palette.begin());
-        frame_copy.page.palette = frame_copy.palette.data();
+        std::copy_n(shown->palette, frame.palette.size(), frame.palette.begin());
+        frame.page.palette = frame.palette.data();
     }
-    frame_copy.in_cache = shown->bytes_per_pixel == 1 && !shown->text_screen;
-    if (frame_copy.in_cache) {
-        compare_with_cache(*shown, frame_copy.bands, true);
-        frame_copy.page.pixels = frame_cache.pixels.data();
+    // A palette page's changed rows go straight into the frame cache, and are
+    // converted from there; any other page is copied whole.
+    if (shown->bytes_per_pixel == 1 && !shown->text_screen) {
+        compare_with_cache(*shown, frame.bands, true);
+        frame.page.pixels = frame_cache.pixels.data();
         return;
     }
     const size_t size = size_t(shown->width) * shown->height * shown->bytes_per_pixel;
-    frame_copy.pixels.resize(size);  // keeps its capacity
-    std::memcpy(frame_copy.pixels.data(), shown->pixels, size);
-    frame_copy.page.pixels = frame_copy.pixels.data();
-}
-
-void present_display_page_copy() {
-    present_unless_held(frame_copy.valid ? &frame_copy.page : nullptr,
-                        frame_copy.in_cache ? &frame_copy.bands : nullptr);
-}
-
-void drop_display_page_copy() {
-    frame_cache.size = 0;  // it took rows the window has not shown
-}
-
-void display_now() {
-    if (auto_display.load() != AutoDisplay::off) {
-        auto_display.store(AutoDisplay::one_update);
-        // The display thread's next update sets the word to 0. Without a display
-        // thread (or once it is shutting down) nobody would: present here, or
-        // leave it to the statement hook that stops this thread.
-        while (auto_display.load() != AutoDisplay::off) {
-            if (stop_request.load() != 0) break;
-            if (display_thread_running.load() == 0) {
-                display_update();
-                break;
-            }
-            platform::poll_wait(1);
-        }
-    } else {
-        hand_frame_to_display_thread();
-    }
-    platform::frame_boundary();
-}
-
-void set_full_screen(int32_t option) {
-    // option: 0 none given, 1 off, 2 stretched, 3 square pixels.
-    const ScreenMode wanted = option == 3 ? ScreenMode::best_4_3 : option == 1 ? ScreenMode::windowed : ScreenMode::best;
-    if (wanted == full_screen_state.load()) return;
-    ask_full_screen(wanted);
-    if (full_screen_state.load() == wanted) return;
-    if (wanted == ScreenMode::best) ask_full_screen(ScreenMode::best_4_3);
-    if (wanted == ScreenMode::best_4_3) ask_full_screen(ScreenMode::best);
+    frame.pixels.resize(size);  // keeps its capacity
+    std::memcpy(frame.pixels.data(), shown->pixels, size);
+    frame.page.pixels = frame.pixels.data();
 }
 
 }  // namespace rt

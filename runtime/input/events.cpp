@@ -1,0 +1,89 @@
+// The window's events, taken by the display thread: key events translated into
+// held and typed keys, key repeat turned on and off with the window's focus, the
+// lock keys kept in line with the system's, and the held keys made good again
+// after a flood of events.
+#include <SDL.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "runtime/input/input.h"
+#include "runtime/platform/platform.h"
+
+namespace rt {
+namespace {
+
+bool key_repeat_on = false;
+
+void turn_key_repeat(bool on) {
+    if (on == key_repeat_on) return;
+    key_repeat_on = on;
+    set_key_repeat(on ? 500 : 0, on ? 30 : 0);
+}
+
+// Keys that went down through key events and have not come up yet.
+std::vector<int32_t> keys_down;
+
+// A pass that takes this many events may have met a full event queue, which
+// drops what comes after, key-ups included (SDL 1.2 keeps 127).
+constexpr int32_t events_near_full_queue = 64;
+
+// After a flood of events, every key that SDL no longer sees down is released,
+// so that no key stays held for a lost key-up.
+void release_keys_no_longer_down() {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyState(&count);
+    std::erase_if(keys_down, [&](int32_t symbol) {
+        if (symbol >= 0 && symbol < count && state[symbol]) return false;
+        translate_key_up(symbol);
+        key_repeat_up(symbol);
+        return true;
+    });
+}
+
+}  // namespace
+
+void start_key_events() {
+    // The runtime repeats keys itself (repeat.cpp); SDL's own repeat stays off.
+    SDL_EnableKeyRepeat(0, 0);
+    set_key_repeat(500, 30);
+    key_repeat_on = true;
+    SDL_EnableUNICODE(1);
+}
+
+bool take_window_events() {
+    Uint8 app = SDL_GetAppState();
+    turn_key_repeat((app & SDL_APPINPUTFOCUS) && (app & SDL_APPACTIVE));
+    sync_lock_keys(false);
+    SDL_Event e;
+    int32_t taken = 0;
+    while (SDL_PollEvent(&e)) {
+        ++taken;
+        const bool key_event = e.type == SDL_KEYDOWN || e.type == SDL_KEYUP;
+        const int32_t symbol = key_event ? int32_t(e.key.keysym.sym) : 0;
+        switch (e.type) {
+            case SDL_KEYDOWN:
+                translate_key_down(symbol, e.key.keysym.unicode);
+                key_repeat_down(symbol, e.key.keysym.unicode, platform::ticks_ms());
+                if (std::find(keys_down.begin(), keys_down.end(), symbol) == keys_down.end())
+                    keys_down.push_back(symbol);
+                break;
+            case SDL_KEYUP:
+                translate_key_up(symbol);
+                key_repeat_up(symbol);
+                std::erase(keys_down, symbol);
+                break;
+            case SDL_QUIT:
+                return false;
+            default:
+                break;
+        }
+    }
+    if (taken >= events_near_full_queue) release_keys_no_longer_down();
+    int32_t symbol = 0;
+    uint32_t unicode = 0;
+    if (key_repeat_due(platform::ticks_ms(), symbol, unicode)) translate_key_down(symbol, unicode);
+    return true;
+}
+
+}  // namespace rt
