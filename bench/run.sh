@@ -4,7 +4,8 @@
 # BUILD (default ./build) has the tests and benchmarks; RELEASE_BUILD (default
 # ./build-release, if it holds a replay runner) is a Release build with tests on,
 # like the one `./setup.sh play` makes, for the race frame. Needs xvfb-run and
-# xdotool; the CPU figures are medians of three runs. Prints a Markdown table.
+# xdotool; the CPU figures are medians of three runs; the key-to-frame latencies
+# need libkey_latency.so (libXtst). Prints a Markdown table.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build=$(realpath "${1:-$here/build}")
@@ -38,6 +39,8 @@ for i in 1 2 3; do
     wakes+=("$(sed 's/.*wakeups \([0-9]*\)\/s.*/\1/' <<<"$line")")
     rank+=("$(xvfb "$here/bench/host/ranking_cpu.sh" "$build/bench/host/ranking_probe" 8 | sed 's/ranking \([0-9.]*\)%/\1/')")
 done
+latency=$(xvfb "$here/bench/host/key_latency.sh" "$build/game/supervivedas" "$build/bench/host/libkey_latency.so" 30 2>/dev/null)
+lat() { awk -v c="$1" -v f="$2" '$1 == c {for (i = 2; i < NF; i++) if ($i == f) {print $(i + 1); exit}}' <<<"$latency"; }
 start=$(xvfb "$here/bench/host/startup_time.sh" "$build/game/supervivedas" "$build/bench/host/libfirst_frame.so" 12 |
         sed 's/startup median \([0-9]*\) ms.*/\1/')
 
@@ -52,4 +55,6 @@ row "CPU racing at 60 fps under Xvfb, full-screen" "<= 2.5%" "$(median3 "${full[
 row "CPU racing at 60 fps under Xvfb, windowed" "<= 2.5%" "$(median3 "${windowed[@]}")%" "$(ok "$(median3 "${windowed[@]}")" 2.5 le)"
 row "wake-ups per second while racing" "<= 250" "$(median3 "${wakes[@]}")" "$(ok "$(median3 "${wakes[@]}")" 250 le)"
 row "exec to first title frame, median of 12" "<= 250 ms" "${start} ms" "$(ok "$start" 250 le)"
+row "key to frame: space on the title -> introduction, median / p90 (30 presses)" "<= 12 / <= 20 ms" "$(lat title median) / $(lat title p90) ms" "$(ok "$(lat title median)" 12 le) / $(ok "$(lat title p90)" 20 le)"
+row "key to frame: space in a race -> spinnaker, median / p90 (42 presses)" "<= 28 / <= 36 ms" "$(lat race median) / $(lat race p90) ms" "$(ok "$(lat race median)" 28 le) / $(ok "$(lat race p90)" 36 le)"
 row "ranking screen CPU" "<= 3%" "$(median3 "${rank[@]}")%" "$(ok "$(median3 "${rank[@]}")" 3 le)"
