@@ -10,7 +10,7 @@
 #include "runtime/graphics/graphics.h"
 #include "runtime/graphics/graphics_internal.h"
 #include "runtime/host/host.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/wait.h"
 
 namespace rt {
 

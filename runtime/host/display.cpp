@@ -18,7 +18,8 @@
 #include "runtime/host/display_internal.h"
 #include "runtime/host/frame_cache.h"
 #include "runtime/host/host.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/frame.h"
+#include "runtime/platform/wait.h"
 #include "runtime/text/text.h"
 
 namespace rt {

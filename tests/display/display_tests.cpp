@@ -15,7 +15,8 @@
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/display_internal.h"
 #include "runtime/host/host.h"
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/virtual/virtual.h"
+#include "runtime/platform/wait.h"
 #include "runtime/text/text.h"
 
 namespace {
