@@ -2,7 +2,8 @@
 // they are atomics so that the hand-over is well defined, but the design stays
 // one of plain words polled with short sleeps.
 #include "runtime/core/core.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/process.h"
+#include "runtime/platform/wait.h"
 
 namespace rt {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "runtime/core/core.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/dialogs.h"
 
 namespace rt {
 

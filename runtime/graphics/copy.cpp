@@ -62,12 +62,15 @@ inline void copy_pixel(const Copy& c, size_t s, size_t d) {
 }
 
 // A row of palette indices over another, leaving the destination where the
-// source holds `clear`. Sixteen bytes at a time as a compare and a select, so
-// that it costs the same whether or not the compiler vectorises loops itself.
+// source holds `clear`. With GCC's vector types (GCC and clang), sixteen bytes
+// at a time as a compare and a select, so that it costs the same whether or
+// not the compiler vectorises loops itself; elsewhere, and for the last bytes,
+// one byte at a time, which gives the same bytes.
 void copy_skipping(uint8_t* out, const uint8_t* in, size_t n, uint8_t clear) {
+    size_t i = 0;
+#if defined(__GNUC__)
     using Bytes = uint8_t __attribute__((vector_size(16)));
     const Bytes skip = Bytes{} + clear;
-    size_t i = 0;
     for (; i + 16 <= n; i += 16) {
         Bytes src, dst;
         std::memcpy(&src, in + i, 16);
@@ -76,6 +79,7 @@ void copy_skipping(uint8_t* out, const uint8_t* in, size_t n, uint8_t clear) {
         const Bytes mixed = (dst & keep) | (src & ~keep);
         std::memcpy(out + i, &mixed, 16);
     }
+#endif
     for (; i < n; ++i) out[i] = in[i] == clear ? out[i] : in[i];
 }
 

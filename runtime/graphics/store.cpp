@@ -10,6 +10,8 @@
 #include "runtime/core/core.h"
 #include "runtime/graphics/graphics.h"
 #include "runtime/graphics/graphics_internal.h"
+#include "runtime/core/core.h"
+#include "runtime/platform/wait.h"
 
 namespace rt {
 

@@ -13,7 +13,8 @@
 
 #include "runtime/host/display_internal.h"
 #include "runtime/host/host.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/frame.h"
+#include "runtime/platform/wait.h"
 #include "runtime/values/values.h"
 
 namespace rt {

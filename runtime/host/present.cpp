@@ -19,7 +19,7 @@
 #include "runtime/host/frame_cache.h"
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/wait.h"
 #include "runtime/text/text.h"
 
 namespace rt {

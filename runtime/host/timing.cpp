@@ -2,7 +2,8 @@
 // pacing in real time, and sleep_seconds.
 #include "runtime/host/display_internal.h"
 #include "runtime/host/host.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/clock.h"
+#include "runtime/platform/wait.h"
 
 namespace rt {
 

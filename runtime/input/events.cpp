@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "runtime/input/input.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/clock.h"
 
 namespace rt {
 namespace {

@@ -15,7 +15,7 @@
 #include "runtime/core/core.h"
 #include "runtime/input/input.h"
 #include "runtime/input/input_internal.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/wait.h"
 #include "runtime/values/values.h"
 
 namespace rt {

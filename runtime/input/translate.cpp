@@ -4,7 +4,7 @@
 
 #include "runtime/input/input.h"
 #include "runtime/input/input_internal.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/keys.h"
 
 namespace rt {
 namespace {

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "runtime/core/core.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/clock.h"
 #include "runtime/sound/sound_internal.h"
 
 namespace rt::sound {

@@ -9,7 +9,8 @@
 #include <numbers>
 
 #include "runtime/core/core.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/clock.h"
+#include "runtime/platform/wait.h"
 #include "runtime/sound/sound_internal.h"
 
 namespace rt::sound {

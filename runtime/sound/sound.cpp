@@ -7,7 +7,8 @@
 #include <limits>
 
 #include "runtime/core/core.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/clock.h"
+#include "runtime/platform/wait.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"
 #include "runtime/values/values.h"

@@ -10,7 +10,7 @@
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/core/core.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/clock.h"
 #include "runtime/sound/sound.h"
 #include "runtime/text/text.h"
 #include "runtime/values/values.h"

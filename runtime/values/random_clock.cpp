@@ -2,7 +2,7 @@
 #include <bit>
 
 #include "runtime/core/core.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/clock.h"
 #include "runtime/values/values.h"
 
 namespace rt {

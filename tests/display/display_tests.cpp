@@ -16,7 +16,8 @@
 #include "runtime/host/display_internal.h"
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/virtual/virtual.h"
+#include "runtime/platform/wait.h"
 #include "runtime/text/text.h"
 
 namespace {

@@ -14,7 +14,8 @@
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/process.h"
+#include "runtime/platform/wait.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/virtual/virtual.h"
 #include "runtime/text/text.h"
 #include "runtime/values/values.h"
 

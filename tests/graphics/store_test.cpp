@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "runtime/host/host.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/wait.h"
 #include "tests/graphics/test_pictures.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/host/host.h"
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/virtual/virtual.h"
 
 namespace {
 

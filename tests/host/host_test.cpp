@@ -17,8 +17,10 @@
 #include "runtime/host/host_internal.h"
 #include "runtime/host/step.h"
 #include "runtime/input/input.h"
-#include "runtime/platform/platform.h"
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/clock.h"
+#include "runtime/platform/dialogs.h"
+#include "runtime/platform/wait.h"
+#include "runtime/platform/virtual/virtual.h"
 #include "runtime/text/text.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "runtime/host/host.h"
 #include "runtime/host/step.h"
 #include "runtime/input/input.h"
-#include "runtime/platform/platform.h"
+#include "runtime/platform/clock.h"
 
 namespace {
 

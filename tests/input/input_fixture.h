@@ -9,7 +9,7 @@
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
 #include "runtime/input/input_internal.h"
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/virtual/virtual.h"
 #include "runtime/values/values.h"
 
 namespace rt {

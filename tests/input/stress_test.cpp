@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "input_fixture.h"
+#include "runtime/platform/wait.h"
 
 namespace rt {
 namespace {

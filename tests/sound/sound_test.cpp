@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "runtime/host/host.h"
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/virtual/virtual.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"
 #include "tests/sound/sound_files.h"

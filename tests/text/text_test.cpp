@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/virtual/virtual.h"
 #include "tests/text/text_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "runtime/host/host.h"
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/virtual/virtual.h"
 #include "runtime/values/values.h"
 
 namespace {

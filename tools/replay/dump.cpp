@@ -8,7 +8,7 @@
 
 #include "game/state.h"
 #include "runtime/graphics/graphics.h"
-#include "runtime/platform/virtual.h"
+#include "runtime/platform/virtual/virtual.h"
 #include "runtime/values/values.h"
 
 namespace replay {

@@ -1,8 +1,15 @@
-// Waits on a shared word with an early wake-up, for hand-overs that must not
-// cost a polling interval each time (the display thread answers every frame of
-// the program thread). Used by both platform variants: the wait is real time
-// even where the game's clock is virtual.
+// Waits between threads, real time in both platform variants (the virtual one
+// uses this file as it is): polling sleeps, and waits on a shared word with an
+// early wake-up, for hand-overs that must not cost a polling interval each time
+// (the display thread answers every frame of the program thread).
+//
+// The word wait is a futex. C++20's std::atomic<T>::wait and notify_one would
+// do the same on every system, but they take no time-out, and every wait here
+// has one (the display thread's cycle of 16 ms waits on its request word until
+// the next cycle is due). Windows has WaitOnAddress and WakeByAddressAll, which
+// take one.
 #include <linux/futex.h>
+#include <sched.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -10,7 +17,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "runtime/platform/platform.h"
+#include "runtime/platform/wait.h"
 
 namespace rt::platform {
 
@@ -35,6 +42,16 @@ std::atomic<int32_t>& waiting_on(const std::atomic<int32_t>& word) {
 }
 
 }  // namespace
+
+void poll_wait(uint32_t ms) {
+    if (ms == 0) {
+        sched_yield();
+        return;
+    }
+    timespec want{time_t(ms / 1000), long(ms % 1000) * 1000000L};
+    while (nanosleep(&want, &want) == -1 && errno == EINTR) {
+    }
+}
 
 void wait_on_word(const std::atomic<int32_t>& word, int32_t seen, uint32_t ms) {
     std::atomic<int32_t>& count = waiting_on(word);

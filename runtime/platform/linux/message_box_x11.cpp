@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform/platform.h"
+#include "runtime/platform/dialogs.h"
 
 namespace rt::platform {
 

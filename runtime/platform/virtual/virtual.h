@@ -1,5 +1,7 @@
-// Controls of the virtual platform variant (platform_virtual.cpp), used by the
-// tests and the replay runner. Only programs linked with that variant may call these.
+// Controls of the virtual platform variant, used by the tests and the replay
+// runner. It replaces the program's clock, the key indicators, the message boxes
+// and the frame boundary, and shares the rest with the system's own platform.
+// Only programs linked with rt_platform_virtual may call these.
 //
 // The virtual clock starts at tick 0 and advances only through sleep_ms, that is
 // when the program asks for a delay; the calendar is fixed by set_calendar.
@@ -10,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform/platform.h"
+#include "runtime/platform/dialogs.h"
+#include "runtime/platform/keys.h"
 
 namespace rt::virtual_platform {
 
