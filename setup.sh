@@ -12,7 +12,7 @@ what="${1:-play}"
 build_packages=(build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev libx11-dev
   libgif-dev libsndfile1-dev libvorbis-dev libpng-dev)
-test_packages=(libgtest-dev libbenchmark-dev libxfixes-dev libxtst-dev console-data xvfb xauth xdotool imagemagick sox
+test_packages=(libgtest-dev libbenchmark-dev libxfixes-dev libxtst-dev console-data xvfb xauth xdotool x11-xserver-utils imagemagick sox
   libsdl2-2.0-0)
 test_packages+=(lintian desktop-file-utils appstream librsvg2-bin)  # packaging/check_package.sh
 test_packages+=(clang libclang-rt-dev)  # tests/sanitize/run.sh: libFuzzer

@@ -53,8 +53,9 @@ extern Frame handed_frame;
 void on_display_thread(int32_t request);
 // Does the work asked for (display thread).
 void serve_window_requests();
-// The display thread's sleep: `ms` milliseconds, serving requests as they come.
-void display_thread_idle(uint32_t ms);
+// The display thread's sleep: `ms` milliseconds, serving requests and taking
+// window input as they come. False when the window was closed meanwhile.
+bool display_thread_idle(uint32_t ms);
 // Hands a full-screen request to whichever thread presents, and waits until it is served.
 void ask_full_screen(ScreenMode wanted);
 

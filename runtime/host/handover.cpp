@@ -13,6 +13,7 @@
 
 #include "runtime/host/display_internal.h"
 #include "runtime/host/host.h"
+#include "runtime/input/input.h"
 #include "runtime/platform/frame.h"
 #include "runtime/platform/wait.h"
 #include "runtime/values/values.h"
@@ -91,11 +92,13 @@ void serve_window_requests() {
     platform::wake_word_waiters(window_requests);
 }
 
-void display_thread_idle(uint32_t ms) {
+bool display_thread_idle(uint32_t ms) {
     // While the game hands its frames over, a cycle ends with the first frame
     // that comes once three quarters of it have passed (or a quarter late at
     // most), so the thread wakes once a frame rather than once a frame and once
-    // a cycle. Without frames the cycle keeps its length.
+    // a cycle. Without frames the cycle keeps its length. Window input is taken
+    // the moment it comes, so that a key reaches the game without waiting for
+    // the loop's next pass over the events.
     static bool frames_coming = false;
     const uint64_t start = platform::wait_clock_ms();
     const uint64_t end = start + ms + (frames_coming ? ms / 4 : 0);
@@ -107,14 +110,15 @@ void display_thread_idle(uint32_t ms) {
             serve_window_requests();
             served_frame = served_frame || presents(asked);
             now = platform::wait_clock_ms();
-            if (frames_coming && served_frame && now >= start + ms * 3 / 4) return;
+            if (frames_coming && served_frame && now >= start + ms * 3 / 4) return true;
             continue;
         }
         if (now >= end) {
             frames_coming = served_frame;
-            return;
+            return true;
         }
-        platform::wait_on_word(window_requests, 0, uint32_t(end - now));
+        if (platform::wait_on_word_or_input(window_requests, 0, uint32_t(end - now)) && !take_window_events(EventPass::on_input))
+            return false;
     }
 }
 

@@ -121,10 +121,11 @@ constexpr uint64_t shutdown_wait_ms = 2000;
     for (;;) {
         // One wait for the cycle's 16 ms: the vertical-retrace signals that
         // would come between its 15 and its last millisecond are not built.
-        display_thread_idle(16);
+        const bool window_open = display_thread_idle(16);
         int32_t exit_code = exit_request.load(std::memory_order_acquire);
         if (exit_code != -1) platform::exit_process(exit_code);
-        if (end_request.load(std::memory_order_acquire) == 1 || platform::termination_requested()) break;
+        if (!window_open || end_request.load(std::memory_order_acquire) == 1 || platform::termination_requested())
+            break;
         parity ^= 1;
         if (parity == 1) {
             // A frame display_now handed over just before comes first: the
@@ -135,7 +136,7 @@ constexpr uint64_t shutdown_wait_ms = 2000;
             }
             continue;
         }
-        if (!take_window_events()) break;
+        if (!take_window_events(EventPass::regular)) break;
         sound_check_music_limit();
     }
     shut_down();

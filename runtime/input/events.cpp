@@ -51,7 +51,15 @@ void start_key_events() {
     SDL_EnableUNICODE(1);
 }
 
-bool take_window_events() {
+bool take_window_events(EventPass pass) {
+    if (pass == EventPass::on_input) {
+        // Input that brings no event (the X server's repeat of a held key, which
+        // SDL drops) costs no more: the focus and lock-key checks ask the X
+        // server, and wait for the regular pass.
+        SDL_PumpEvents();
+        SDL_Event e;
+        if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) <= 0) return true;
+    }
     Uint8 app = SDL_GetAppState();
     turn_key_repeat((app & SDL_APPINPUTFOCUS) && (app & SDL_APPACTIVE));
     sync_lock_keys(false);

@@ -61,9 +61,12 @@ bool key_repeat_due(uint32_t now, int32_t& symbol, uint32_t& unicode);
 extern std::atomic<int32_t> mode_toggle_count;
 
 // The window's events (display thread): start_key_events once SDL is up;
-// take_window_events takes every event waiting, false when the window was closed.
+// take_window_events takes every event waiting, false when the window was
+// closed: on the display loop's regular pass, and as soon as the window system
+// has input (a pass that finds no event then does nothing).
+enum class EventPass { regular, on_input };
 void start_key_events();
-bool take_window_events();
+bool take_window_events(EventPass pass);
 
 // Codes in the held-key list (lock toggles included).
 int32_t held_key_count();

@@ -1,7 +1,8 @@
-// Full-screen presentation on a real X server (run under xvfb-run with a
-// 1024x768 screen): an 800x600 page asked for full-screen must fill the screen
-// centred at (112, 84) with black borders, and Alt+Enter presses must cycle
-// between full-screen and a window. The screen is photographed with
+// Presentation and input on a real X server (run under xvfb-run with a
+// 1024x768 screen). First the display thread's wait: a wake of its word ends
+// it without input, a key pressed ends it with input. Then an 800x600 page
+// asked for full-screen must fill the screen centred at (112, 84) with black
+// borders, and Alt+Enter presses must cycle between full-screen and a window. The screen is photographed with
 // ImageMagick's `import` after each step; the photographs are checked here and
 // kept as PNG files in the folder given as the first argument.
 #include <SDL.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/host.h"
@@ -95,6 +97,45 @@ void press_alt_enter() {
     rt::mode_toggle_count.fetch_add(1);
 }
 
+// The wait of the display thread on its request word, on a window of SDL's
+// own that covers the screen, before the runtime starts. Each wait could last
+// a minute: what ended it is what is checked.
+void check_input_wait() {
+    rt::platform::init_process();
+    if (SDL_Init(SDL_INIT_VIDEO) < 0 || !SDL_SetVideoMode(1024, 768, 32, 0)) {
+        check(false, "input wait: a window to wait on");
+        return;
+    }
+    for (int i = 0; i < 50; ++i) {  // the window mapped, its first events taken
+        SDL_PumpEvents();
+        rt::platform::poll_wait(10);
+    }
+    for (SDL_Event e; SDL_PollEvent(&e);) {
+    }
+    std::atomic<int32_t> word{0};
+    std::thread waker([&] {
+        rt::platform::poll_wait(100);
+        word.store(1);
+        rt::platform::wake_word_waiters(word);
+    });
+    const bool input_before_wake = rt::platform::wait_on_word_or_input(word, 0, 60000);
+    waker.join();
+    check(!input_before_wake && word.load() == 1, "input wait: a wake of the word ends it, no input");
+
+    static const bool have_xdotool = std::system("command -v xdotool >/dev/null 2>&1") == 0;
+    if (have_xdotool && std::system("xdotool mousemove 500 400 key space") == 0) {
+        bool input = false;
+        for (int tries = 0; tries < 3 && !input; ++tries) input = rt::platform::wait_on_word_or_input(word, 1, 20000);
+        SDL_Event e{};
+        bool space = false;
+        while (SDL_PollEvent(&e)) space = space || (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_SPACE);
+        check(input && space, "input wait: a key pressed ends it, with input");
+    } else {
+        std::printf("(xdotool missing: the key is not tried)\n");
+    }
+    SDL_Quit();
+}
+
 void routine() {
     std::printf("full-screen modes:");
     for (const rt::VideoMode& m : rt::full_screen_modes) std::printf(" %dx%d", m.width, m.height);
@@ -134,5 +175,6 @@ int main(int argc, char** argv) {
     if (argc > 1) shot_folder = argv[1];
     setenv("SDL_AUDIODRIVER", "dummy", 1);  // the X server's display, no sound card
     std::system(("mkdir -p '" + shot_folder + "'").c_str());
+    check_input_wait();
     return rt::runtime_main(1, argv, routine);
 }

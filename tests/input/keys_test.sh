@@ -73,6 +73,20 @@ expect "typed 41"
 xdotool key ctrl+c
 expect "typed 03"
 
+# The Scroll Lock light, switched by another program, is mirrored into the
+# held keys, and so is its going off.
+last_held() { awk '$1 == "held" {n = $2} END {print n}' "$log"; }
+expect_held() {
+    for _ in $(seq 100); do [ "$(last_held)" = "$1" ] && return 0; sleep 0.05; done
+    fail "held codes: $(last_held), not $1"
+}
+sleep 0.3
+held=$(last_held)
+xset led named "Scroll Lock"
+expect_held $((held + 1))
+xset -led named "Scroll Lock"
+expect_held "$held"
+
 # Ctrl+Pause is Break: the process ends with exit code 0.
 xdotool key ctrl+Pause
 for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
