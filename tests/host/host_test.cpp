@@ -20,38 +20,11 @@
 #include "runtime/platform/platform.h"
 #include "runtime/platform/virtual.h"
 #include "runtime/text/text.h"
+#include "tests/ending.h"
 
 namespace {
 
-using ::testing::ExitedWithCode;
-
-char program_name[] = "host_tests";
-char* program_argv[] = {program_name, nullptr};
-
-[[noreturn]] void run(void (*routine)()) {
-    rt::runtime_main(1, program_argv, routine);
-    std::_Exit(99);  // only reached when a thread cannot be created
-}
-
-// A helper thread of a case, standing in for the window's key events. The
-// process ends through the runtime's shutdown, whose exit handlers destroy the
-// key state the helper uses: an exit handler of the helper's own, run before
-// them, stops it and waits for it.
-std::atomic<bool> helper_stopping{false};
-std::thread helper;
-
-void start_helper(void (*body)()) {
-    helper = std::thread(body);
-    std::atexit([] {
-        helper_stopping.store(true);
-        if (helper.joinable() && helper.get_id() != std::this_thread::get_id()) helper.join();
-    });
-}
-
-// Keeps the program thread busy with steps until something ends the process.
-[[noreturn]] void idle_steps() {
-    for (;;) rt::step(900, [] { rt::platform::sleep_ms(1); });
-}
+using namespace test_support;
 
 // The display thread and the program thread hand every frame over through a
 // word: a wake must never be lost, or a frame would wait for the time-out.
@@ -93,13 +66,10 @@ TEST(HostFolder, ProgramFolderRule) {
     EXPECT_EQ(rt::folder_of("sv"), "");
 }
 
-class HostDeathTest : public ::testing::Test {
-protected:
-    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-};
+using HostDeathTest = EndingTest;
 
 TEST_F(HostDeathTest, ErrorReportNamesTheStepAndYesGoesOnWithTheNextStep) {
-    EXPECT_EXIT(
+    EXPECT_END_AFTER_BOX(
         {
             rt::virtual_platform::push_answer(rt::platform::Answer::yes);
             run([] {
@@ -111,11 +81,11 @@ TEST_F(HostDeathTest, ErrorReportNamesTheStepAndYesGoesOnWithTheNextStep) {
                 });
             });
         },
-        ExitedWithCode(0), "\\[box\\] Unhandled Error #5\nLine:7\nIllegal function call\nContinue\\?\n(.|\n)*reached step 8");
+        "\\[box\\] Unhandled Error #5\nLine:7\nIllegal function call\nContinue\\?\n(.|\n)*reached step 8");
 }
 
 TEST_F(HostDeathTest, NoEndsTheProgramWithExitCodeZero) {
-    EXPECT_EXIT(
+    EXPECT_END_AFTER_BOX(
         {
             rt::virtual_platform::push_answer(rt::platform::Answer::no);
             run([] {
@@ -124,11 +94,11 @@ TEST_F(HostDeathTest, NoEndsTheProgramWithExitCodeZero) {
                 idle_steps();
             });
         },
-        ExitedWithCode(0), "Unhandled Error #9\nLine:7\nSubscript out of range");
+        "Unhandled Error #9\nLine:7\nSubscript out of range");
 }
 
 TEST_F(HostDeathTest, TwoErrorsInOneStepReportOnlyTheFirst) {
-    EXPECT_EXIT(
+    EXPECT_END_AFTER_BOX(
         {
             run([] {
                 rt::step(12, [] {
@@ -138,40 +108,38 @@ TEST_F(HostDeathTest, TwoErrorsInOneStepReportOnlyTheFirst) {
                 idle_steps();
             });
         },
-        ExitedWithCode(0), "Unhandled Error #9\nLine:12\nSubscript out of range");
+        "Unhandled Error #9\nLine:12\nSubscript out of range");
 }
 
 TEST_F(HostDeathTest, WindowCloseEndsTheProcessAtTheNextStep) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             run([] {
-                SDL_Event quit{};
-                quit.type = SDL_QUIT;
-                SDL_PushEvent(&quit);
+                push_quit();
                 idle_steps();
             });
         },
-        ExitedWithCode(0), "");
+        "");
 }
 
 TEST_F(HostDeathTest, EndRequestFromAnotherThreadEndsTheProcess) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             run([] {
-                std::thread([] {
+                start_helper([] {
                     std::this_thread::sleep_for(std::chrono::milliseconds(50));
                     rt::end_request.store(1);
-                }).detach();
+                });
                 idle_steps();
             });
         },
-        ExitedWithCode(0), "");
+        "");
 }
 
 TEST_F(HostDeathTest, CriticalErrorOnTheProgramThreadEndsTheProcessCleanly) {
     // The exit handlers shut SDL down: they must run on the display thread,
     // not beside it while it presents.
-    EXPECT_EXIT(
+    EXPECT_END_AFTER_BOX(
         {
             run([] {
                 int32_t page = 0;
@@ -182,7 +150,7 @@ TEST_F(HostDeathTest, CriticalErrorOnTheProgramThreadEndsTheProcessCleanly) {
                 std::_Exit(3);  // must never run
             });
         },
-        ExitedWithCode(0), "\\[box\\] Critical Error #2\nOut of memory");
+        "\\[box\\] Critical Error #2\nOut of memory");
 }
 
 TEST_F(HostDeathTest, SdlStartFailurePrintsItsLineAndExitsWith100) {
@@ -191,11 +159,11 @@ TEST_F(HostDeathTest, SdlStartFailurePrintsItsLineAndExitsWith100) {
             setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
             run([] {});
         },
-        ExitedWithCode(100), "Unable to init SDL: ");
+        ::testing::ExitedWithCode(100), "Unable to init SDL: ");
 }
 
 TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             run([] {
                 int32_t page = 0;
@@ -224,11 +192,11 @@ TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
                 rt::step(4, [] { rt::end_program(); });
             });
         },
-        ExitedWithCode(0), "prompt drawn");
+        "prompt drawn");
 }
 
 TEST_F(HostDeathTest, RandomizeWithoutASeedReadsItFromTheKeyboard) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             run([] {
                 int32_t page = 0;
@@ -249,7 +217,7 @@ TEST_F(HostDeathTest, RandomizeWithoutASeedReadsItFromTheKeyboard) {
                 rt::stop_program_thread();
             });
         },
-        ExitedWithCode(0), "state FFFB56");
+        "state FFFB56");
 }
 
 }  // namespace

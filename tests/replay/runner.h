@@ -50,6 +50,10 @@ struct Result {
     std::vector<Frame> frames;
     std::string json;    // the raw output
     std::string errors;  // the runner's standard error
+    // Exit code 0 without a message box: an error box answered No and a
+    // critical error also end with 0, and the virtual platform writes every box
+    // on standard error.
+    bool ended_cleanly() const { return exit_code == 0 && errors.find("[box] ") == std::string::npos; }
     const Frame* at(int64_t frame) const;
     Picture picture(int64_t frame) const;  // frame_NNNNNN.png
     Picture end_picture() const;           // end.png
