@@ -3,8 +3,6 @@
 // process ends through the orderly shutdown. Each case runs in a child process.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
