@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "runtime/graphics/graphics.h"
 #include "runtime/host/host.h"
 #include "runtime/host/step.h"
 #include "runtime/platform/platform.h"
@@ -51,6 +52,12 @@ void start_helper(void (*body)()) {
         helper_stopping.store(true);
         if (helper.joinable() && helper.get_id() != std::this_thread::get_id()) helper.join();
     });
+}
+
+void page_on_screen() {
+    int32_t page = 0;
+    rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
+    rt::step(2, [&] { rt::select_screen(page); });
 }
 
 void idle_steps() {

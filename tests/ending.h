@@ -46,6 +46,9 @@ void push_quit();
 void start_helper(void (*body)());
 extern std::atomic<bool> helper_stopping;
 
+// Steps 1 and 2 of the game routine: a new 800x600 page of 256 colours becomes the screen.
+void page_on_screen();
+
 // Keeps the program thread busy with steps, counted in steps_run, until
 // something ends the process.
 [[noreturn]] void idle_steps();

@@ -140,9 +140,7 @@ TEST_F(HostDeathTest, CriticalErrorOnTheProgramThreadEndsTheProcessCleanly) {
     EXPECT_END_AFTER_BOX(
         {
             run([] {
-                int32_t page = 0;
-                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
-                rt::step(2, [&] { rt::select_screen(page); });
+                page_on_screen();
                 for (int i = 0; i < 5; ++i) rt::step(3, [] { rt::platform::sleep_ms(20); });
                 rt::step(4, [] { rt::raise_error(502); });
                 std::_Exit(3);  // must never run
@@ -164,9 +162,7 @@ TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
     EXPECT_CLEAN_END(
         {
             run([] {
-                int32_t page = 0;
-                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
-                rt::step(2, [&] { rt::select_screen(page); });
+                page_on_screen();
                 rt::step(3, [] { rt::display_now(); });
                 start_helper([] {
                     // Keys typed before the prompt's wait are thrown away: the wait
@@ -197,9 +193,7 @@ TEST_F(HostDeathTest, RandomizeWithoutASeedReadsItFromTheKeyboard) {
     EXPECT_CLEAN_END(
         {
             run([] {
-                int32_t page = 0;
-                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
-                rt::step(2, [&] { rt::select_screen(page); });
+                page_on_screen();
                 start_helper([] {
                     // Out of range first: asked again; then -5.
                     for (int32_t code : std::initializer_list<int32_t>{'4', '0', '0', '0', '0', 13, '-', '5', 13}) {

@@ -97,9 +97,7 @@ TEST_F(InputHostDeathTest, AltEnterReachesTheDisplayUpdate) {
     EXPECT_CLEAN_END(
         {
             run([] {
-                int32_t page = 0;
-                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
-                rt::step(2, [&] { rt::select_screen(page); });
+                page_on_screen();
                 // From now on only this thread runs the display update.
                 rt::step(3, [] { rt::display_now(); });
                 push_key(true, SDLK_LALT);
