@@ -25,17 +25,12 @@ std::string ended_after(const std::string& output, int boxes);
 
 // The child runs `statement` and must end with exit code 0 through its exit
 // handlers, having shown no message box (a clean end) or exactly one.
-#define EXPECT_CLEAN_END(statement, output)                                                        \
+#define EXPECT_CLEAN_END(statement, output) EXPECT_END_AFTER_BOXES(0, statement, output)
+#define EXPECT_END_AFTER_BOX(statement, output) EXPECT_END_AFTER_BOXES(1, statement, output)
+#define EXPECT_END_AFTER_BOXES(boxes, statement, output)                                           \
     EXPECT_EXIT(                                                                                   \
         {                                                                                          \
             ::test_support::report_boxes_at_exit();                                                \
             statement;                                                                             \
         },                                                                                         \
-        ::testing::ExitedWithCode(0), ::test_support::ended_after(output, 0))
-#define EXPECT_END_AFTER_BOX(statement, output)                                                    \
-    EXPECT_EXIT(                                                                                   \
-        {                                                                                          \
-            ::test_support::report_boxes_at_exit();                                                \
-            statement;                                                                             \
-        },                                                                                         \
-        ::testing::ExitedWithCode(0), ::test_support::ended_after(output, 1))
+        ::testing::ExitedWithCode(0), ::test_support::ended_after(output, boxes))
