@@ -1,5 +1,6 @@
 #include "tests/ending.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,8 +23,9 @@ std::thread helper;
 }  // namespace
 
 void run(void (*routine)()) {
-    std::thread([] {
-        std::this_thread::sleep_for(std::chrono::seconds(10));
+    const char* factor = std::getenv("TEST_TIME_FACTOR");  // slower under the sanitizers
+    std::thread([seconds = 10 * (factor ? std::max(1, std::atoi(factor)) : 1)] {
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
         std::fprintf(stderr, "watchdog\n");
         std::_Exit(7);
     }).detach();

@@ -22,7 +22,8 @@ protected:
 };
 
 // The runtime's entry with `routine` as the game routine; it never returns. A
-// case that hangs ends with exit code 7 and "watchdog" after ten seconds.
+// case that hangs ends with exit code 7 and "watchdog" after ten seconds (times
+// TEST_TIME_FACTOR).
 [[noreturn]] void run(void (*routine)());
 
 // Waits up to two seconds for `done`.
