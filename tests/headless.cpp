@@ -3,8 +3,11 @@
 // whatever driver it finds, a text-mode one included.
 #include "tests/headless.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
+
+#include "runtime/platform/virtual/virtual.h"
 
 namespace {
 
@@ -22,6 +25,19 @@ namespace test_support {
 std::string library_tag() {
     const char* path = std::getenv("LD_LIBRARY_PATH");
     return path ? std::to_string(std::hash<std::string>{}(path) % 1000000) : "system";
+}
+
+// Registered before the runtime registers its own handlers, so it runs after them.
+void report_boxes_at_exit() {
+    std::atexit([] {
+        std::fprintf(stderr, "[end] boxes shown: %zu\n", rt::virtual_platform::boxes().size());
+        std::fflush(stderr);
+    });
+}
+
+std::string ended_after(const std::string& output, int boxes) {
+    const std::string end = "\\[end\\] boxes shown: " + std::to_string(boxes) + "\n";
+    return output.empty() ? end : "(" + output + ")(.|\n)*" + end;
 }
 
 }  // namespace test_support

@@ -1,6 +1,8 @@
 // What every test program shares (tests/headless.cpp).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace test_support {
@@ -10,4 +12,25 @@ namespace test_support {
 // a death test's child process.
 std::string library_tag();
 
+// How a child process ended. Exit code 0 alone does not tell a clean end from
+// an error box answered No or a critical error, which also end with 0: in the
+// child, an exit handler prints "[end] boxes shown: N" last on stderr, N being
+// every message box the virtual platform recorded. An end that skips the exit
+// handlers prints nothing.
+void report_boxes_at_exit();
+// Death-test patterns: `output` (a pattern), then the end line with N boxes.
+std::string ended_after(const std::string& output, int boxes);
+
 }  // namespace test_support
+
+// The child runs `statement` and must end with exit code 0 through its exit
+// handlers, having shown no message box (a clean end) or exactly one.
+#define EXPECT_CLEAN_END(statement, output) EXPECT_END_AFTER_BOXES(0, statement, output)
+#define EXPECT_END_AFTER_BOX(statement, output) EXPECT_END_AFTER_BOXES(1, statement, output)
+#define EXPECT_END_AFTER_BOXES(boxes, statement, output)                                           \
+    EXPECT_EXIT(                                                                                   \
+        {                                                                                          \
+            ::test_support::report_boxes_at_exit();                                                \
+            statement;                                                                             \
+        },                                                                                         \
+        ::testing::ExitedWithCode(0), ::test_support::ended_after(output, boxes))

@@ -160,20 +160,30 @@ std::vector<char> bytes_of(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Run again into a fresh folder, the generator writes every file as the build
+// did: the artwork and sounds, and with --icons the desktop icons (the SVG and
+// five PNG sizes).
 TEST(AssetGenerator, WritesTheSameBytesEveryTime) {
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    auto folder = std::filesystem::temp_directory_path() / ("assets_again_" + std::to_string(stamp));
-    std::filesystem::create_directories(folder);
-    std::string command = std::string("\"") + ASSET_GENERATOR + "\" \"" + folder.string() + "\"";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        ++files;
-        EXPECT_EQ(bytes_of(entry.path()), bytes_of(asset(entry.path().filename().string())))
-            << entry.path().filename();
+    struct Run {
+        std::string name, option, reference;
+        size_t files;
+    };
+    const auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (const Run& run : {Run{"assets", "", ASSET_DIR, assets::picture_files.size() + assets::sound_files.size()},
+                           Run{"icons", "--icons ", ICON_DIR, 6}}) {
+        const auto folder = std::filesystem::temp_directory_path() / (run.name + "_again_" + stamp);
+        std::filesystem::create_directories(folder);
+        const std::string command = std::string("\"") + ASSET_GENERATOR + "\" " + run.option + "\"" + folder.string() + "\"";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        size_t files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            ++files;
+            EXPECT_EQ(bytes_of(entry.path()), bytes_of(run.reference / entry.path().filename()))
+                << entry.path().filename();
+        }
+        EXPECT_EQ(files, run.files) << command;
+        std::filesystem::remove_all(folder);
     }
-    EXPECT_EQ(files, assets::picture_files.size() + assets::sound_files.size());
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -114,14 +114,7 @@ void set_pixel(int x, int y, uint8_t colour) { rt::image(rt::display_page).pixel
 void fill_page(uint8_t colour) { std::memset(rt::image(rt::display_page).pixels, colour, 800 * 600); }
 
 bool shows_text(int row, int column, const std::string& s, uint8_t colour) {
-    for (size_t n = 0; n < s.size(); ++n) {
-        const uint8_t* g = rt::glyph(16, static_cast<uint8_t>(s[n]));
-        int x0 = (column - 1 + int(n)) * 8, y0 = (row - 1) * 16;
-        for (int gy = 0; gy < 16; ++gy)
-            for (int gx = 0; gx < 8; ++gx)
-                if ((g[gy * 8 + gx] != 0) != (pixel(x0 + gx, y0 + gy) == colour)) return false;
-    }
-    return true;
+    return test_support::text_at(pixel, row, column, s, colour, true);
 }
 
 void type_key(int32_t code) {
@@ -137,8 +130,6 @@ void clear_keys() {
 }
 
 size_t dialogs() { return rt::virtual_platform::boxes().size(); }
-
-uint32_t next_state(uint32_t state) { return (state * 16598013u + 12820163u) & 0xFFFFFFu; }
 
 int draws_between(uint32_t from, uint32_t to, int limit) {
     for (int n = 0; n <= limit; ++n) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/game_view.h"
+
 namespace harness {
 
 // Once per process; every test then sets the state it needs.
@@ -39,7 +41,7 @@ void clear_keys();
 size_t dialogs();
 
 // The generator's next state, and how many steps lead from one state to another.
-uint32_t next_state(uint32_t state);
+using test_support::next_state;
 int draws_between(uint32_t from, uint32_t to, int limit = 1000);
 
 }  // namespace harness

@@ -3,8 +3,6 @@
 // process ends through the orderly shutdown. Each case runs in a child process.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -22,38 +20,11 @@
 #include "runtime/platform/wait.h"
 #include "runtime/platform/virtual/virtual.h"
 #include "runtime/text/text.h"
+#include "tests/ending.h"
 
 namespace {
 
-using ::testing::ExitedWithCode;
-
-char program_name[] = "host_tests";
-char* program_argv[] = {program_name, nullptr};
-
-[[noreturn]] void run(void (*routine)()) {
-    rt::runtime_main(1, program_argv, routine);
-    std::_Exit(99);  // only reached when a thread cannot be created
-}
-
-// A helper thread of a case, standing in for the window's key events. The
-// process ends through the runtime's shutdown, whose exit handlers destroy the
-// key state the helper uses: an exit handler of the helper's own, run before
-// them, stops it and waits for it.
-std::atomic<bool> helper_stopping{false};
-std::thread helper;
-
-void start_helper(void (*body)()) {
-    helper = std::thread(body);
-    std::atexit([] {
-        helper_stopping.store(true);
-        if (helper.joinable() && helper.get_id() != std::this_thread::get_id()) helper.join();
-    });
-}
-
-// Keeps the program thread busy with steps until something ends the process.
-[[noreturn]] void idle_steps() {
-    for (;;) rt::step(900, [] { rt::platform::sleep_ms(1); });
-}
+using namespace test_support;
 
 // The display thread and the program thread hand every frame over through a
 // word: a wake must never be lost, or a frame would wait for the time-out.
@@ -95,13 +66,10 @@ TEST(HostFolder, ProgramFolderRule) {
     EXPECT_EQ(rt::folder_of("sv"), "");
 }
 
-class HostDeathTest : public ::testing::Test {
-protected:
-    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-};
+using HostDeathTest = EndingTest;
 
 TEST_F(HostDeathTest, ErrorReportNamesTheStepAndYesGoesOnWithTheNextStep) {
-    EXPECT_EXIT(
+    EXPECT_END_AFTER_BOX(
         {
             rt::virtual_platform::push_answer(rt::platform::Answer::yes);
             run([] {
@@ -113,11 +81,11 @@ TEST_F(HostDeathTest, ErrorReportNamesTheStepAndYesGoesOnWithTheNextStep) {
                 });
             });
         },
-        ExitedWithCode(0), "\\[box\\] Unhandled Error #5\nLine:7\nIllegal function call\nContinue\\?\n(.|\n)*reached step 8");
+        "\\[box\\] Unhandled Error #5\nLine:7\nIllegal function call\nContinue\\?\n(.|\n)*reached step 8");
 }
 
 TEST_F(HostDeathTest, NoEndsTheProgramWithExitCodeZero) {
-    EXPECT_EXIT(
+    EXPECT_END_AFTER_BOX(
         {
             rt::virtual_platform::push_answer(rt::platform::Answer::no);
             run([] {
@@ -126,11 +94,11 @@ TEST_F(HostDeathTest, NoEndsTheProgramWithExitCodeZero) {
                 idle_steps();
             });
         },
-        ExitedWithCode(0), "Unhandled Error #9\nLine:7\nSubscript out of range");
+        "Unhandled Error #9\nLine:7\nSubscript out of range");
 }
 
 TEST_F(HostDeathTest, TwoErrorsInOneStepReportOnlyTheFirst) {
-    EXPECT_EXIT(
+    EXPECT_END_AFTER_BOX(
         {
             run([] {
                 rt::step(12, [] {
@@ -140,51 +108,47 @@ TEST_F(HostDeathTest, TwoErrorsInOneStepReportOnlyTheFirst) {
                 idle_steps();
             });
         },
-        ExitedWithCode(0), "Unhandled Error #9\nLine:12\nSubscript out of range");
+        "Unhandled Error #9\nLine:12\nSubscript out of range");
 }
 
 TEST_F(HostDeathTest, WindowCloseEndsTheProcessAtTheNextStep) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             run([] {
-                SDL_Event quit{};
-                quit.type = SDL_QUIT;
-                SDL_PushEvent(&quit);
+                push_quit();
                 idle_steps();
             });
         },
-        ExitedWithCode(0), "");
+        "");
 }
 
 TEST_F(HostDeathTest, EndRequestFromAnotherThreadEndsTheProcess) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             run([] {
-                std::thread([] {
+                start_helper([] {
                     std::this_thread::sleep_for(std::chrono::milliseconds(50));
                     rt::end_request.store(1);
-                }).detach();
+                });
                 idle_steps();
             });
         },
-        ExitedWithCode(0), "");
+        "");
 }
 
 TEST_F(HostDeathTest, CriticalErrorOnTheProgramThreadEndsTheProcessCleanly) {
     // The exit handlers shut SDL down: they must run on the display thread,
     // not beside it while it presents.
-    EXPECT_EXIT(
+    EXPECT_END_AFTER_BOX(
         {
             run([] {
-                int32_t page = 0;
-                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
-                rt::step(2, [&] { rt::select_screen(page); });
+                page_on_screen();
                 for (int i = 0; i < 5; ++i) rt::step(3, [] { rt::platform::sleep_ms(20); });
                 rt::step(4, [] { rt::raise_error(502); });
                 std::_Exit(3);  // must never run
             });
         },
-        ExitedWithCode(0), "\\[box\\] Critical Error #2\nOut of memory");
+        "\\[box\\] Critical Error #2\nOut of memory");
 }
 
 TEST_F(HostDeathTest, SdlStartFailurePrintsItsLineAndExitsWith100) {
@@ -193,16 +157,14 @@ TEST_F(HostDeathTest, SdlStartFailurePrintsItsLineAndExitsWith100) {
             setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
             run([] {});
         },
-        ExitedWithCode(100), "Unable to init SDL: ");
+        ::testing::ExitedWithCode(100), "Unable to init SDL: ");
 }
 
 TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             run([] {
-                int32_t page = 0;
-                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
-                rt::step(2, [&] { rt::select_screen(page); });
+                page_on_screen();
                 rt::step(3, [] { rt::display_now(); });
                 start_helper([] {
                     // Keys typed before the prompt's wait are thrown away: the wait
@@ -226,16 +188,14 @@ TEST_F(HostDeathTest, EndProgramPromptsOnTheBottomRowAndEndsOnAKey) {
                 rt::step(4, [] { rt::end_program(); });
             });
         },
-        ExitedWithCode(0), "prompt drawn");
+        "prompt drawn");
 }
 
 TEST_F(HostDeathTest, RandomizeWithoutASeedReadsItFromTheKeyboard) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             run([] {
-                int32_t page = 0;
-                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
-                rt::step(2, [&] { rt::select_screen(page); });
+                page_on_screen();
                 start_helper([] {
                     // Out of range first: asked again; then -5.
                     for (int32_t code : std::initializer_list<int32_t>{'4', '0', '0', '0', '0', 13, '-', '5', 13}) {
@@ -251,7 +211,7 @@ TEST_F(HostDeathTest, RandomizeWithoutASeedReadsItFromTheKeyboard) {
                 rt::stop_program_thread();
             });
         },
-        ExitedWithCode(0), "state FFFB56");
+        "state FFFB56");
 }
 
 }  // namespace

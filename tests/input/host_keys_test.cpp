@@ -16,68 +16,20 @@
 #include "runtime/host/step.h"
 #include "runtime/input/input.h"
 #include "runtime/platform/clock.h"
+#include "tests/ending.h"
 
 namespace {
 
-using ::testing::ExitedWithCode;
 using namespace std::chrono_literals;
+using namespace test_support;
 
-char program_name[] = "input_host_tests";
-char* program_argv[] = {program_name, nullptr};
-
-[[noreturn]] void run(void (*routine)()) {
-    rt::runtime_main(1, program_argv, routine);
-    std::_Exit(99);
-}
-
-void push_key(bool down, SDLKey symbol, Uint16 unicode = 0) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.sym = symbol;
-    e.key.keysym.unicode = unicode;
-    SDL_PushEvent(&e);
-}
-
-// Waits up to two seconds for `done`.
-template <class Condition>
-bool eventually(Condition done) {
-    for (int i = 0; i < 400; ++i) {
-        if (done()) return true;
-        std::this_thread::sleep_for(5ms);
-    }
-    return done();
-}
-
-// A failing case ends with this code instead of hanging.
-void watchdog() {
-    std::thread([] {
-        std::this_thread::sleep_for(10s);
-        std::fprintf(stderr, "watchdog\n");
-        std::_Exit(7);
-    }).detach();
-}
-
-std::atomic<int64_t> steps_run{0};
-
-[[noreturn]] void counting_steps() {
-    for (;;) rt::step(900, [] {
-            steps_run.fetch_add(1);
-            rt::platform::sleep_ms(1);
-        });
-}
-
-class InputHostDeathTest : public ::testing::Test {
-protected:
-    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-};
+using InputHostDeathTest = EndingTest;
 
 TEST_F(InputHostDeathTest, PauseHoldsTheGameUntilAnotherKey) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
-            watchdog();
             run([] {
-                std::thread([] {
+                start_helper([] {
                     push_key(true, SDLK_PAUSE);
                     push_key(false, SDLK_PAUSE);
                     if (!eventually([] { return rt::pause_bits.load() == 1; })) std::_Exit(3);
@@ -92,19 +44,18 @@ TEST_F(InputHostDeathTest, PauseHoldsTheGameUntilAnotherKey) {
                     std::fprintf(stderr, "resumed, held %d, typed %d\n", -rt::key_down('x'),
                                  rt::typed_key_count());
                     rt::end_request.store(1);
-                }).detach();
-                counting_steps();
+                });
+                idle_steps();
             });
         },
-        ExitedWithCode(0), "held\nresumed, held 1, typed 0\n");
+        "held\nresumed, held 1, typed 0\n");
 }
 
 TEST_F(InputHostDeathTest, AFloodThatOverflowsTheEventQueueLeavesNoKeyHeld) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
-            watchdog();
             run([] {
-                std::thread([] {
+                start_helper([] {
                     // Far more events than the queue holds, faster than the
                     // display thread takes them: some key-ups are dropped. SDL's
                     // own key state (never set by pushed events) says every key is up.
@@ -124,33 +75,29 @@ TEST_F(InputHostDeathTest, AFloodThatOverflowsTheEventQueueLeavesNoKeyHeld) {
                     std::this_thread::sleep_for(100ms);
                     std::fprintf(stderr, "held %d, left %d\n", rt::held_key_count(), -rt::key_down(rt::key_left));
                     rt::end_request.store(1);
-                }).detach();
-                counting_steps();
+                });
+                idle_steps();
             });
         },
-        ExitedWithCode(0), "held 0, left 0\n");
+        "held 0, left 0\n");
 }
 
 TEST_F(InputHostDeathTest, BreakEndsTheProcessWithExitCodeZero) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
-            watchdog();
             run([] {
                 push_key(true, SDLK_BREAK);
-                counting_steps();
+                idle_steps();
             });
         },
-        ExitedWithCode(0), "");
+        "");
 }
 
 TEST_F(InputHostDeathTest, AltEnterReachesTheDisplayUpdate) {
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
-            watchdog();
             run([] {
-                int32_t page = 0;
-                rt::step(1, [&] { page = rt::new_image(800, 600, 256, true); });
-                rt::step(2, [&] { rt::select_screen(page); });
+                page_on_screen();
                 // From now on only this thread runs the display update.
                 rt::step(3, [] { rt::display_now(); });
                 push_key(true, SDLK_LALT);
@@ -167,10 +114,10 @@ TEST_F(InputHostDeathTest, AltEnterReachesTheDisplayUpdate) {
                     std::fprintf(stderr, "served %d\n", rt::mode_toggle_count.load());
                     rt::end_request.store(1);
                 });
-                counting_steps();
+                idle_steps();
             });
         },
-        ExitedWithCode(0), "counted 1 typed 0\nserved 0\n");
+        "counted 1 typed 0\nserved 0\n");
 }
 
 }  // namespace

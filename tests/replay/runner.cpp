@@ -10,7 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "runtime/text/text.h"
+#include "tests/game_view.h"
 
 namespace runner {
 
@@ -132,35 +132,12 @@ Json parse_json(const std::string& text) {
 }
 
 // ------------------------------------------------------------ pictures
-const uint8_t* glyph(uint8_t code) {
-    static bool ready = [] {
-        rt::fonts_init();
-        return true;
-    }();
-    (void)ready;
-    return rt::glyph(16, code);
-}
-
 bool Picture::shows_text(int row, int column, const std::string& s, uint8_t colour) const {
-    for (size_t n = 0; n < s.size(); ++n) {
-        const uint8_t* g = glyph(static_cast<uint8_t>(s[n]));
-        int x0 = (column - 1 + int(n)) * 8, y0 = (row - 1) * 16;
-        for (int gy = 0; gy < 16; ++gy)
-            for (int gx = 0; gx < 8; ++gx)
-                if ((g[gy * 8 + gx] != 0) != (at(x0 + gx, y0 + gy) == colour)) return false;
-    }
-    return true;
+    return test_support::text_at([this](int x, int y) { return at(x, y); }, row, column, s, colour, true);
 }
 
 bool Picture::contains_text(int row, int column, const std::string& s, uint8_t colour) const {
-    for (size_t n = 0; n < s.size(); ++n) {
-        const uint8_t* g = glyph(static_cast<uint8_t>(s[n]));
-        int x0 = (column - 1 + int(n)) * 8, y0 = (row - 1) * 16;
-        for (int gy = 0; gy < 16; ++gy)
-            for (int gx = 0; gx < 8; ++gx)
-                if (g[gy * 8 + gx] != 0 && at(x0 + gx, y0 + gy) != colour) return false;
-    }
-    return true;
+    return test_support::text_at([this](int x, int y) { return at(x, y); }, row, column, s, colour, false);
 }
 
 bool Picture::row_band_is(int y0, int y1, uint8_t colour) const {
@@ -229,7 +206,6 @@ Result run(const std::string& script, const std::vector<std::string>& arguments)
     return r;
 }
 
-uint32_t next_state(uint32_t state) { return (state * 16598013u + 12820163u) & 0xFFFFFFu; }
 double rnd_of(uint32_t state) { return double(static_cast<float>(double(state) / 16777216.0)); }
 
 }  // namespace runner

@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "tests/game_view.h"
+
 namespace runner {
 
 // A parsed JSON value (the subset the runner writes).
@@ -50,6 +52,10 @@ struct Result {
     std::vector<Frame> frames;
     std::string json;    // the raw output
     std::string errors;  // the runner's standard error
+    // Exit code 0 without a message box: an error box answered No and a
+    // critical error also end with 0, and the virtual platform writes every box
+    // on standard error.
+    bool ended_cleanly() const { return exit_code == 0 && errors.find("[box] ") == std::string::npos; }
     const Frame* at(int64_t frame) const;
     Picture picture(int64_t frame) const;  // frame_NNNNNN.png
     Picture end_picture() const;           // end.png
@@ -58,10 +64,7 @@ struct Result {
 // Arguments besides --script, --json and --png-dir.
 Result run(const std::string& script, const std::vector<std::string>& arguments);
 
-// The 8x16 glyph of a code page 437 byte, 128 bytes of 0 or 255.
-const uint8_t* glyph(uint8_t code);
-
-uint32_t next_state(uint32_t state);
+using test_support::next_state;
 double rnd_of(uint32_t state);  // the value a draw gives that leaves this state
 
 }  // namespace runner

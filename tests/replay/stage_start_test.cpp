@@ -23,7 +23,7 @@ double draw(uint32_t& state) {
 
 TEST(ReplayStageSetup, DrawsBeforeAndAfterTheReseedInTheOrderWritten) {
     auto r = run("10 type space\n", {"--frames", "12", "--time", "08:30:00"});
-    ASSERT_EQ(r.exit_code, 0) << r.errors;
+    ASSERT_TRUE(r.ended_cleanly()) << r.errors;
     const runner::Frame& title = *r.at(10);
     const runner::Frame& intro = *r.at(11);
     ASSERT_EQ(intro.screen, "stage_intro");
@@ -101,7 +101,7 @@ TEST(ReplayStageSetup, GridHeadingAndCountdown) {
 
 TEST(ReplayStageIntro, NamesForTwoSecondsAndKeysTypedMeanwhileWait) {
     auto r = run("10 type space\n11 type space\n", {"--frames", "14", "--png", "11,12"});
-    ASSERT_EQ(r.exit_code, 0) << r.errors;
+    ASSERT_TRUE(r.ended_cleanly()) << r.errors;
     EXPECT_EQ(r.at(11)->screen, "stage_intro");
     EXPECT_EQ(r.at(12)->ticks - r.at(11)->ticks, 2000u);  // a fixed pause
     for (int f : {11, 12}) {

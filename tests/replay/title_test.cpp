@@ -15,7 +15,7 @@ std::string frame_list(int from, int to) { return std::to_string(from) + "-" + s
 
 TEST(ReplayTitle, TextScrolledOneRowAndBottomBandCleared) {
     auto r = run("", {"--frames", "260", "--png", frame_list(1, 260)});
-    ASSERT_EQ(r.exit_code, 0) << r.errors;
+    ASSERT_TRUE(r.ended_cleanly()) << r.errors;
     for (int f = 1; f <= 260; ++f) {
         runner::Picture p = r.picture(f);
         // Printed on row 8, seen on row 7 (pixel rows 96-111) after the bottom line scrolls.
@@ -35,7 +35,7 @@ TEST(ReplayTitle, TextScrolledOneRowAndBottomBandCleared) {
 
 TEST(ReplayTitle, TwoRotatingLinesAtTheBoundsOfTheirRanges) {
     auto r = run("", {"--frames", "1601", "--png", "799,800,801,1199,1200,1201,1599,1600,1601"});
-    ASSERT_EQ(r.exit_code, 0) << r.errors;
+    ASSERT_TRUE(r.ended_cleanly()) << r.errors;
     // Printed on row 33, seen on row 32; a music, a thanks, a web and a keys line.
     const std::string music = "MUSIC AND SOUNDS: TIDE MACHINE", thanks = "THANKS TO ALL WEEKEND SAILORS";
     const std::string web = "WWW.EXAMPLE.ORG", keys = "P = PAUSE   Q = QUIT";
@@ -58,7 +58,7 @@ TEST(ReplayTitle, TwoRotatingLinesAtTheBoundsOfTheirRanges) {
 
 TEST(ReplayTitle, HoldingQEndsTheProgramAfterAKey) {
     auto r = run("30 type a\n30 press q\n31 type b\nend type x\n", {"--png", "end"});
-    EXPECT_EQ(r.exit_code, 0) << r.errors;
+    EXPECT_TRUE(r.ended_cleanly()) << r.errors;
     ASSERT_FALSE(r.frames.empty());
     EXPECT_EQ(r.frames.back().frame, 30);  // no frame after the one that saw Q
     EXPECT_EQ(r.frames.back().screen, "ending");
@@ -69,7 +69,7 @@ TEST(ReplayTitle, HoldingQEndsTheProgramAfterAKey) {
 
 TEST(ReplayTitle, ATypedQReleasedBeforeTheTestDoesNotQuit) {
     auto r = run("30 type q\n31 type Q\n", {"--frames", "60"});
-    EXPECT_EQ(r.exit_code, 0) << r.errors;
+    EXPECT_TRUE(r.ended_cleanly()) << r.errors;
     EXPECT_EQ(r.frames.back().frame, 60);
     EXPECT_EQ(r.frames.back().screen, "title");
     EXPECT_EQ(r.at(31)->vars["key_text"].text(), "q");
@@ -78,7 +78,7 @@ TEST(ReplayTitle, ATypedQReleasedBeforeTheTestDoesNotQuit) {
 
 TEST(ReplayTitle, OnlyATypedSpaceStartsOneKeyPerFrame) {
     auto r = run("20 type a\n20 type enter\n20 type space\n", {"--frames", "25"});
-    ASSERT_EQ(r.exit_code, 0) << r.errors;
+    ASSERT_TRUE(r.ended_cleanly()) << r.errors;
     EXPECT_EQ(r.at(21)->vars["key_text"].text(), "a");
     EXPECT_EQ(r.at(22)->vars["key_text"].text(), "\r");
     EXPECT_EQ(r.at(22)->screen, "title");

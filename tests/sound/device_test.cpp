@@ -15,6 +15,7 @@
 
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"
+#include "tests/headless.h"
 #include "tests/sound/sound_files.h"
 
 namespace {
@@ -95,12 +96,12 @@ TEST(SoundDevice, OpensOnceAtTheFirstOperationWithTheSilentChunkOnItsOwnSlot) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string wav = sound_test::scratch_folder("device") + "/a.wav";
     sound_test::write_square_wav(wav, 100, 1000);
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             check_fresh_device(wav);
             std::exit(0);
         },
-        testing::ExitedWithCode(0), "");
+        "");
 }
 
 // The line gives SDL's reason (its texts start with a capital letter, the
@@ -137,7 +138,7 @@ TEST(SoundDevice, LoopedChunkReachesTheMixedOutputAndAStoppedOneDoesNot) {
     const std::string wav = folder + "/beat.wav", raw = folder + "/mixed.raw";
     constexpr uint32_t chunk_frames = 2205;
     sound_test::write_square_wav(wav, chunk_frames, 8000);
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             record_to(raw);
             int32_t h = rt::sound_open(Text(wav), Text("sync"));
@@ -149,7 +150,7 @@ TEST(SoundDevice, LoopedChunkReachesTheMixedOutputAndAStoppedOneDoesNot) {
             wait_for_output(raw, 131072);
             std::exit(0);
         },
-        testing::ExitedWithCode(0), "");
+        "");
 
     // Heard level by level: over SDL2 the device may run at another rate and
     // resample, so single samples are not compared.
@@ -177,7 +178,7 @@ TEST(SoundDevice, SecondOneShotCutsOffTheFirst) {
     const std::string raw = folder + "/mixed.raw";
     sound_test::write_square_wav(first, 66150, 8000);
     sound_test::write_square_wav(second, 66150, 3000);
-    EXPECT_EXIT(
+    EXPECT_CLEAN_END(
         {
             record_to(raw);
             rt::open_audio();
@@ -188,7 +189,7 @@ TEST(SoundDevice, SecondOneShotCutsOffTheFirst) {
             wait_for_output(raw, 65536);
             std::exit(0);
         },
-        testing::ExitedWithCode(0), "");
+        "");
 
     const std::vector<Level> levels = levels_of(raw);
     size_t first_loud = levels.size(), first_soft = levels.size(), last_loud = 0;

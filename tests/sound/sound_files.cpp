@@ -35,56 +35,33 @@ std::string unique_scratch_folder(const std::string& name) {
 
 namespace {
 
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-void put_tag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
-
-void write_sine(const std::string& path, double seconds, int format) {
+// 22,050 Hz stereo through libsndfile: `frames` frames of the same sample on both channels.
+template <class Sample, class Write>
+void write_sound(const std::string& path, int format, sf_count_t frames, Sample sample, Write write) {
     SF_INFO info{};
     info.samplerate = 22050;
     info.channels = 2;
     info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
-    const auto frames = sf_count_t(seconds * 22050);
-    std::vector<float> data(size_t(frames) * 2);
-    for (sf_count_t i = 0; i < frames; ++i)
-        data[size_t(i) * 2] = data[size_t(i) * 2 + 1] = float(0.5 * std::sin(2 * std::numbers::pi * 440.0 * double(i) / 22050));
-    sf_writef_float(file, data.data(), frames);
+    std::vector<decltype(sample(0))> data(size_t(frames) * 2);
+    for (sf_count_t i = 0; i < frames; ++i) data[size_t(i) * 2] = data[size_t(i) * 2 + 1] = sample(i);
+    write(file, data.data(), frames);
     sf_close(file);
+}
+
+void write_sine(const std::string& path, double seconds, int format) {
+    write_sound(path, format, sf_count_t(seconds * 22050),
+                [](sf_count_t i) { return float(0.5 * std::sin(2 * std::numbers::pi * 440.0 * double(i) / 22050)); },
+                sf_writef_float);
 }
 
 }  // namespace
 
 void write_square_wav(const std::string& path, uint32_t frames, int16_t amplitude, uint32_t period) {
-    std::vector<uint8_t> out;
-    put_tag(out, "RIFF");
-    put32(out, 36 + frames * 4);
-    put_tag(out, "WAVE");
-    put_tag(out, "fmt ");
-    put32(out, 16);
-    put16(out, 1);
-    put16(out, 2);
-    put32(out, 22050);
-    put32(out, 22050 * 4);
-    put16(out, 4);
-    put16(out, 16);
-    put_tag(out, "data");
-    put32(out, frames * 4);
-    for (uint32_t i = 0; i < frames; ++i) {
-        int16_t v = (i % period) < period / 2 ? amplitude : int16_t(-amplitude);
-        put16(out, uint16_t(v));
-        put16(out, uint16_t(v));
-    }
-    write_bytes(path, out);
+    write_sound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, frames,
+                [&](sf_count_t i) { return i % period < period / 2 ? amplitude : int16_t(-amplitude); },
+                sf_writef_short);
 }
 
 void write_ogg(const std::string& path, double seconds) { write_sine(path, seconds, SF_FORMAT_OGG | SF_FORMAT_VORBIS); }

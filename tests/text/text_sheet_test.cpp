@@ -3,45 +3,18 @@
 // operations on an 800 by 600 page and saved as a PNG for a look by eye
 // (text_sheet.png in the working directory, or the path in TEXT_SHEET_PNG).
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "tests/text/text_fixture.h"
+#include "tools/page_png/page_png.h"
 
 namespace {
 
 using text_test::TextPage;
 using text_test::print;
-
-bool save_png(const rt::Image& img, const char* path) {
-    FILE* file = std::fopen(path, "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = png && info && setjmp(png_jmpbuf(png)) == 0;
-    if (ok) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, img.width, img.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        std::vector<png_byte> row(size_t(img.width) * 3);
-        for (int32_t y = 0; y < img.height; ++y) {
-            for (int32_t x = 0; x < img.width; ++x) {
-                uint32_t c = img.palette[img.pixels[size_t(y) * img.width + x]];
-                row[size_t(x) * 3] = png_byte(c >> 16);
-                row[size_t(x) * 3 + 1] = png_byte(c >> 8);
-                row[size_t(x) * 3 + 2] = png_byte(c);
-            }
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, info);
-    }
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 && ok;
-}
 
 // Bytes that print_text acts on instead of drawing.
 bool is_control(uint8_t c) { return c == 7 || (c >= 9 && c <= 13) || (c >= 28 && c <= 31); }
@@ -147,7 +120,8 @@ TEST_F(TextSheet, AllGlyphsAndPrintModes) {
     EXPECT_EQ(error(), 0);
 
     const char* path = std::getenv("TEXT_SHEET_PNG");
-    EXPECT_TRUE(save_png(*page, path && *path ? path : "text_sheet.png"));
+    EXPECT_TRUE(page_png::write_rgb(path && *path ? path : "text_sheet.png",
+                                    {page->width, page->height, page->pixels, page->width, page->palette}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "runtime/host/host.h"
 #include "runtime/values/string_store.h"
 #include "runtime/values/values.h"
+#include "tests/headless.h"
 
 namespace {
 
@@ -295,7 +296,7 @@ TEST_F(StringValues, StaticBlockHandsOutZeroedAlignedMemory) {
 
 TEST(StringValuesDeathTest, StaticBlockThatCannotGrowEndsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(rt::static_alloc(SIZE_MAX / 2), testing::ExitedWithCode(0), "");
+    EXPECT_END_AFTER_BOX(rt::static_alloc(SIZE_MAX / 2), "Critical Error #4\nOut of memory");
 }
 
 // The calling order of one step as the game prints a line: a working value,

@@ -5,8 +5,6 @@
 //   pictures.png - every picture on each of the four sea colours (shown 2x), and
 //                  pictures_<colour>.png, one sea colour each (shown 3x);
 //   scenes.png   - one race scene per stage, 1:1, with every picture in its place.
-#include <png.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +16,7 @@
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/host.h"
 #include "runtime/values/values.h"
+#include "tools/page_png/page_png.h"
 
 namespace {
 
@@ -39,35 +38,9 @@ void fill(int32_t destination, int x, int y, int w, int h, uint8_t colour) {
 }
 
 // Writes the rectangle (x0, y0, w, h) of an image, each pixel as a scale x scale block.
-bool write_png(const std::string& path, int32_t handle, int scale, int x0, int y0, int w0, int h0) {
+bool write_png(const std::string& path, int32_t handle, int scale, int x0, int y0, int w, int h) {
     const rt::Image& img = record(handle);
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(out);
-        return false;
-    }
-    png_init_io(png, out);
-    const int w = w0 * scale, h = h0 * scale;
-    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(size_t(w) * 3);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            uint32_t argb = img.palette[img.pixels[size_t(y0 + y / scale) * img.width + x0 + x / scale]];
-            row[size_t(x) * 3] = png_byte(argb >> 16);
-            row[size_t(x) * 3 + 1] = png_byte(argb >> 8);
-            row[size_t(x) * 3 + 2] = png_byte(argb);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(out) == 0;
+    return page_png::write_rgb(path, {w, h, img.pixels + size_t(y0) * img.width + x0, img.width, img.palette}, scale);
 }
 
 // ------------------------------------------------------------ the picture sheet

@@ -1,7 +1,5 @@
 #include "tools/replay/dump.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <array>
 #include <string>
@@ -10,6 +8,7 @@
 #include "runtime/graphics/graphics.h"
 #include "runtime/platform/virtual/virtual.h"
 #include "runtime/values/values.h"
+#include "tools/page_png/page_png.h"
 
 namespace replay {
 
@@ -100,36 +99,15 @@ void copy_page(PageCopy& copy) {
 }
 
 bool save_page_png(const std::string& path) {
-    PageCopy copy;
-    copy_page(copy);
-    return save_png(path, copy);
+    const rt::Image& page = rt::image(rt::display_page);
+    if (!page.pixels || !page.palette || page.bytes_per_pixel != 1) return false;
+    return page_png::write_indexed(path, {page.width, page.height, page.pixels, page.width, page.palette});
 }
 
 bool save_png(const std::string& path, const PageCopy& page) {
     if (page.pixels.empty()) return false;
-    std::array<png_color, 256> colours;
-    for (size_t i = 0; i < colours.size(); ++i) {
-        uint32_t c = page.palette[i];
-        colours[i] = {png_byte(c >> 16), png_byte(c >> 8), png_byte(c)};
-    }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, png_uint_32(page.width), png_uint_32(page.height), 8, PNG_COLOR_TYPE_PALETTE,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_PLTE(png, info, colours.data(), 256);
-    png_write_info(png, info);
-    for (int y = 0; y < page.height; ++y) png_write_row(png, page.pixels.data() + size_t(y) * size_t(page.width));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
+    return page_png::write_indexed(path, {page.width, page.height, page.pixels.data(), size_t(page.width),
+                                          page.palette.data()});
 }
 
 }  // namespace replay
