@@ -4,6 +4,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -47,22 +48,24 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
 
 void put_tag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
 
-void write_sine(const std::string& path, double seconds, int format) {
+}  // namespace
+
+void write_sine(const std::string& path, double seconds, int format, int rate, int channels) {
     SF_INFO info{};
-    info.samplerate = 22050;
-    info.channels = 2;
+    info.samplerate = rate;
+    info.channels = channels;
     info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
-    const auto frames = sf_count_t(seconds * 22050);
-    std::vector<float> data(size_t(frames) * 2);
+    const auto frames = sf_count_t(seconds * rate);
+    std::vector<float> data(size_t(frames) * size_t(channels));
     for (sf_count_t i = 0; i < frames; ++i)
-        data[size_t(i) * 2] = data[size_t(i) * 2 + 1] = float(0.5 * std::sin(2 * std::numbers::pi * 440.0 * double(i) / 22050));
+        for (int c = 0; c < channels; ++c)
+            data[size_t(i) * size_t(channels) + size_t(c)] =
+                float(0.5 * std::sin(2 * std::numbers::pi * 440.0 * double(i) / rate));
     sf_writef_float(file, data.data(), frames);
     sf_close(file);
 }
-
-}  // namespace
 
 void write_square_wav(const std::string& path, uint32_t frames, int16_t amplitude, uint32_t period) {
     std::vector<uint8_t> out;
@@ -88,6 +91,24 @@ void write_square_wav(const std::string& path, uint32_t frames, int16_t amplitud
 }
 
 void write_ogg(const std::string& path, double seconds) { write_sine(path, seconds, SF_FORMAT_OGG | SF_FORMAT_VORBIS); }
+
+void fix_ogg_checksums(std::vector<uint8_t>& ogg) {
+    size_t at = 0;
+    while (at + 27 <= ogg.size() && std::memcmp(ogg.data() + at, "OggS", 4) == 0) {
+        size_t end = at + 27 + ogg[at + 26];
+        if (end > ogg.size()) return;
+        for (size_t i = 0; i < ogg[at + 26]; ++i) end += ogg[at + 27 + i];
+        if (end > ogg.size()) return;
+        std::memset(ogg.data() + at + 22, 0, 4);
+        uint32_t crc = 0;
+        for (size_t i = at; i < end; ++i) {
+            crc ^= uint32_t(ogg[i]) << 24;
+            for (int bit = 0; bit < 8; ++bit) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+        }
+        for (int i = 0; i < 4; ++i) ogg[at + 22 + size_t(i)] = uint8_t(crc >> (8 * i));
+        at = end;
+    }
+}
 
 void write_mp3(const std::string& path, double seconds) {
     write_sine(path, seconds, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
