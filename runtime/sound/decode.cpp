@@ -10,8 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <utility>
