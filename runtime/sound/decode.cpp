@@ -10,10 +10,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "runtime/core/core.h"
 #include "runtime/platform/clock.h"
@@ -35,6 +35,7 @@ struct Job {
     std::thread worker;
     int32_t index = -1;  // the slot the chunk is for; -1: no decode in progress
     std::string path;
+    std::vector<uint8_t> bytes;  // the checked file
     std::atomic<int32_t> word{0};
     Mix_Chunk* chunk = nullptr;
     bool started = false;  // the worker made the start asked for
@@ -53,8 +54,8 @@ bool start_fresh(int32_t index, Mix_Chunk* chunk, int32_t asked) {
 
 void decode() {
     while (held.load(std::memory_order_acquire)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    SDL_RWops* file = SDL_RWFromFile(job.path.c_str(), "rb");
-    job.chunk = file ? Mix_LoadWAV_RW(file, 1) : nullptr;
+    SDL_RWops* memory = SDL_RWFromConstMem(job.bytes.data(), int(job.bytes.size()));
+    job.chunk = memory ? Mix_LoadWAV_RW(memory, 1) : nullptr;
     const int32_t asked = job.word.fetch_or(decoded, std::memory_order_acq_rel);
     if ((asked & (want_play | want_loop)) != 0 && job.chunk != nullptr) {
         job.start_ok = start_fresh(job.index, job.chunk, asked);
@@ -63,32 +64,25 @@ void decode() {
     }
 }
 
-bool is_ogg_file(const std::string& path) {
-    char magic[4] = {};
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    const bool ogg = std::fread(magic, 1, 4, f) == 4 && std::memcmp(magic, "OggS", 4) == 0;
-    std::fclose(f);
-    return ogg;
-}
-
 }  // namespace
 
-int32_t open_decoded_later(const std::string& path, uint8_t capabilities) {
-    if (!is_ogg_file(path)) return -1;
+int32_t open_decoded_later(const std::string& path, std::vector<uint8_t>&& bytes, uint8_t capabilities) {
     if (first_free_slot() < 0) return 0;
     // Opening it as a stream reads the Vorbis headers: a file the decode would
     // refuse is refused here, at the open, as before.
-    Mix_Music* probe = Mix_LoadMUS(path.c_str());
+    SDL_RWops* memory = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+    Mix_Music* probe = memory ? Mix_LoadMUS_RW(memory) : nullptr;
+    if (probe != nullptr) Mix_FreeMusic(probe);
+    if (memory != nullptr) SDL_RWclose(memory);
     if (probe == nullptr) {
         report_unusable_file("sound", path);
         return 0;
     }
-    Mix_FreeMusic(probe);
     const int32_t handle = register_chunk(nullptr, capabilities);
     if (handle == 0) return 0;
     job.index = find_slot(handle);
     job.path = path;
+    job.bytes = std::move(bytes);
     job.word.store(0, std::memory_order_relaxed);
     job.chunk = nullptr;
     job.started = job.start_ok = false;
@@ -116,6 +110,7 @@ void settle_decoding() {
     job.worker.join();
     const int32_t index = job.index;
     job.index = -1;
+    job.bytes = std::vector<uint8_t>();
     Slot& slot = state.slots[size_t(index)];
     slot.chunk = job.chunk;
     if (job.chunk == nullptr) report_unusable_file("sound", job.path);

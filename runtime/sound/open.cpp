@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "runtime/core/core.h"
 #include "runtime/sound/sound.h"
@@ -60,9 +62,18 @@ bool file_path(const StrVal* name, std::string& path) {
     return path.find('\0') == std::string::npos;
 }
 
-Mix_Chunk* load_chunk(const std::string& path) {
-    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-    Mix_Chunk* chunk = file ? Mix_LoadWAV_RW(file, 1) : nullptr;
+// The file's bytes, when they may be given to the mixer; false (and reported)
+// when the file cannot be read or is damaged.
+bool checked_file(const std::string& path, bool whole, std::vector<uint8_t>& bytes) {
+    if (read_sound_file(path, bytes) && sound_is_usable(bytes, path, whole, output_format())) return true;
+    report_unusable_file("sound", path);
+    return false;
+}
+
+// A chunk decoded from the checked bytes of `path`, null (reported) on failure.
+Mix_Chunk* load_chunk(const std::string& path, const std::vector<uint8_t>& bytes) {
+    SDL_RWops* memory = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+    Mix_Chunk* chunk = memory ? Mix_LoadWAV_RW(memory, 1) : nullptr;
     if (chunk == nullptr) report_unusable_file("sound", path);
     return chunk;
 }
@@ -73,10 +84,11 @@ int32_t open_chunk_sound(const std::string& path, const Words& words) {
     if (words.setpos) return 0;
     uint8_t capabilities = uint8_t((words.len ? cap_len : 0) | (words.pause ? cap_pause : 0) |
                                    (words.vol ? cap_vol : 0) | cap_chunk);
-    const int32_t later = open_decoded_later(path, capabilities);
-    if (later >= 0) return later;
     if (first_free_slot() < 0) return 0;
-    Mix_Chunk* chunk = load_chunk(path);
+    std::vector<uint8_t> bytes;
+    if (!checked_file(path, true, bytes)) return 0;
+    if (is_ogg(bytes)) return open_decoded_later(path, std::move(bytes), capabilities);
+    Mix_Chunk* chunk = load_chunk(path, bytes);
     if (chunk == nullptr) return 0;
     return register_chunk(chunk, capabilities);
 }
@@ -90,9 +102,11 @@ int32_t open_music_sound(const std::string& path, const Words& words) {
         }
         free_music(music);
     }
+    std::vector<uint8_t> bytes;
+    if (!checked_file(path, words.len, bytes)) return 0;
     double length = -1;
     if (words.len) {
-        Mix_Chunk* chunk = load_chunk(path);
+        Mix_Chunk* chunk = load_chunk(path, bytes);
         if (chunk == nullptr) return 0;
         length = double(chunk->alen) / bytes_per_second;
         Mix_FreeChunk(chunk);

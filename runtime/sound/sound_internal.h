@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace rt {
 struct StrVal;
@@ -17,6 +18,8 @@ struct StrVal;
 namespace rt::sound {
 
 constexpr int32_t slot_count = 256;  // one mixer channel per slot
+constexpr int mixer_rate = 22050;
+constexpr double bytes_per_second = mixer_rate * 2.0 * 2.0;  // 16-bit stereo
 
 // Capability bits.
 constexpr uint8_t cap_chunk = 1;
@@ -89,12 +92,28 @@ int32_t register_chunk(Mix_Chunk* chunk, uint8_t capabilities);
 // A chunk's length in seconds at the mixer's rate.
 float chunk_seconds(const Mix_Chunk* chunk);
 
+// ------------------------------------------------------------ checks (check.cpp)
+// The mixer's output, which a file's sound is converted to.
+struct OutputFormat {
+    int rate = mixer_rate;
+    int channels = 2;
+};
+OutputFormat output_format();
+// The whole file through SDL's file abstraction; false when it cannot be read.
+bool read_sound_file(const std::string& path, std::vector<uint8_t>& bytes);
+bool is_ogg(const std::vector<uint8_t>& bytes);
+// Whether SDL_mixer may be given the bytes of the file `path`: false for a WAV
+// or Ogg Vorbis file whose own fields its loaders or converter do not handle
+// (other formats are SDL_mixer's business). `whole`: the sound is decoded
+// whole into memory (a chunk), not streamed.
+bool sound_is_usable(const std::vector<uint8_t>& bytes, const std::string& path, bool whole, OutputFormat out);
+
 // ------------------------------------------------------------ decoding
 // An Ogg Vorbis file opened as a chunk is decoded by a worker thread, one at a
 // time, so that the open returns at once (decode.cpp).
-// Opens `path` that way: its handle, 0 when it cannot be used (reported), -1
-// when it is not an Ogg file (to be loaded at once). No other decode may be running.
-int32_t open_decoded_later(const std::string& path, uint8_t capabilities);
+// Opens the checked Ogg file `path` of `bytes` that way: its handle, 0 when it
+// cannot be used (reported). No other decode may be running.
+int32_t open_decoded_later(const std::string& path, std::vector<uint8_t>&& bytes, uint8_t capabilities);
 // Whether slot `index` waits for its decode.
 bool decoding(int32_t index);
 // The first play or loop of a slot still being decoded: marked as playing now,
@@ -106,8 +125,6 @@ void settle_decoding();
 // For tests: while held, the worker waits before it decodes.
 void hold_decoding(bool hold);
 
-constexpr int mixer_rate = 22050;
-constexpr double bytes_per_second = mixer_rate * 2.0 * 2.0;  // 16-bit stereo
 
 // Holds off the mixer thread while the music state changes, so that the play
 // limit test of the display thread never halts a music that has just restarted.

@@ -9,8 +9,8 @@
 #          programs of the X tests; the whole-game replays are left out (ten
 #          minutes under ThreadSanitizer, the same threads as the short ones)
 #   fuzz   the libFuzzer targets of tests/fuzz built with clang (build-fuzz/),
-#          each for FUZZ_SECONDS (60) over its seed corpus and the inputs kept
-#          from earlier finds
+#          pictures, sounds and keys, each for FUZZ_SECONDS (60) over its seed
+#          corpus and the inputs kept from earlier finds
 #   tests/sanitize/run.sh [asan] [tsan] [fuzz]    (all three when none is named)
 # A sanitizer report anywhere, a failed test or a fuzzer find fails the run. A
 # find is written to build-fuzz/finds/: once the fault is mended, keep the input
@@ -70,10 +70,13 @@ run_fuzz() {
   local build="$here/build-fuzz"
   CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSUPERVIVEDAS_TESTS=OFF -DSUPERVIVEDAS_FUZZ=ON
-  cmake --build "$build" -j "$jobs" --target image_fuzz key_fuzz
-  local target inputs
-  for target in image key; do
+  cmake --build "$build" -j "$jobs" --target image_fuzz sound_fuzz key_fuzz
+  local target inputs max_len
+  for target in image sound key; do
     inputs="${target}s"
+    # A Vorbis file's headers alone take some 4 KB.
+    max_len=4096
+    [ "$target" = sound ] && max_len=8192
     mkdir -p "$build/work/$inputs" "$build/finds"
     local kept=()
     [ -d "$here/tests/fuzz/regressions/$inputs" ] && kept=("$here/tests/fuzz/regressions/$inputs")
@@ -83,7 +86,7 @@ run_fuzz() {
     local log="$build/${target}_fuzz.log"
     if ! SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
       "$build/tests/fuzz/${target}_fuzz" "$build/work/$inputs" "$here/tests/fuzz/corpus/$inputs" "${kept[@]}" \
-      -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+      -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
       -artifact_prefix="$build/finds/$target-" -print_final_stats=1 > "$log" 2>&1; then
       tail -n 60 "$log" >&2
       echo "${target}_fuzz found a fault: $build/finds/ (whole log: $log)" >&2

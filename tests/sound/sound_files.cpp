@@ -4,6 +4,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -35,36 +36,56 @@ std::string unique_scratch_folder(const std::string& name) {
 
 namespace {
 
-// 22,050 Hz stereo through libsndfile: `frames` frames of the same sample on both channels.
+// Through libsndfile: `frames` frames of the same sample on every channel.
 template <class Sample, class Write>
-void write_sound(const std::string& path, int format, sf_count_t frames, Sample sample, Write write) {
+void write_sound(const std::string& path, int format, int rate, int channels, sf_count_t frames, Sample sample,
+                 Write write) {
     SF_INFO info{};
-    info.samplerate = 22050;
-    info.channels = 2;
+    info.samplerate = rate;
+    info.channels = channels;
     info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
-    std::vector<decltype(sample(0))> data(size_t(frames) * 2);
-    for (sf_count_t i = 0; i < frames; ++i) data[size_t(i) * 2] = data[size_t(i) * 2 + 1] = sample(i);
+    std::vector<decltype(sample(0))> data(size_t(frames) * size_t(channels));
+    for (sf_count_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c) data[size_t(i) * size_t(channels) + size_t(c)] = sample(i);
     write(file, data.data(), frames);
     sf_close(file);
 }
 
-void write_sine(const std::string& path, double seconds, int format) {
-    write_sound(path, format, sf_count_t(seconds * 22050),
-                [](sf_count_t i) { return float(0.5 * std::sin(2 * std::numbers::pi * 440.0 * double(i) / 22050)); },
+}  // namespace
+
+void write_sine(const std::string& path, double seconds, int format, int rate, int channels) {
+    write_sound(path, format, rate, channels, sf_count_t(seconds * rate),
+                [rate](sf_count_t i) { return float(0.5 * std::sin(2 * std::numbers::pi * 440.0 * double(i) / rate)); },
                 sf_writef_float);
 }
 
-}  // namespace
-
 void write_square_wav(const std::string& path, uint32_t frames, int16_t amplitude, uint32_t period) {
-    write_sound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, frames,
+    write_sound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, 2, frames,
                 [&](sf_count_t i) { return i % period < period / 2 ? amplitude : int16_t(-amplitude); },
                 sf_writef_short);
 }
 
 void write_ogg(const std::string& path, double seconds) { write_sine(path, seconds, SF_FORMAT_OGG | SF_FORMAT_VORBIS); }
+
+void fix_ogg_checksums(std::vector<uint8_t>& ogg) {
+    size_t at = 0;
+    while (at + 27 <= ogg.size() && std::memcmp(ogg.data() + at, "OggS", 4) == 0) {
+        size_t end = at + 27 + ogg[at + 26];
+        if (end > ogg.size()) return;
+        for (size_t i = 0; i < ogg[at + 26]; ++i) end += ogg[at + 27 + i];
+        if (end > ogg.size()) return;
+        std::memset(ogg.data() + at + 22, 0, 4);
+        uint32_t crc = 0;
+        for (size_t i = at; i < end; ++i) {
+            crc ^= uint32_t(ogg[i]) << 24;
+            for (int bit = 0; bit < 8; ++bit) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+        }
+        for (int i = 0; i < 4; ++i) ogg[at + 22 + size_t(i)] = uint8_t(crc >> (8 * i));
+        at = end;
+    }
+}
 
 void write_mp3(const std::string& path, double seconds) {
     write_sine(path, seconds, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);

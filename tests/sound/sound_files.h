@@ -28,6 +28,10 @@ std::string unique_scratch_folder(const std::string& name);
 void write_square_wav(const std::string& path, uint32_t frames, int16_t amplitude, uint32_t period = 50);
 // Vorbis in Ogg and MPEG layer III, a sine of the given length (22,050 Hz stereo).
 void write_ogg(const std::string& path, double seconds);
+// Any format libsndfile writes (SF_FORMAT_*), a sine at `rate` on every channel.
+void write_sine(const std::string& path, double seconds, int format, int rate = 22050, int channels = 2);
+// Makes the checksum of every page right again after a field was changed.
+void fix_ogg_checksums(std::vector<uint8_t>& ogg);
 void write_mp3(const std::string& path, double seconds);
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> read_bytes(const std::string& path);

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <sndfile.h>
 
 #include <chrono>
 #include <cmath>
@@ -75,9 +76,40 @@ protected:
         std::vector<uint8_t> cut = sound_test::read_bytes(file("long.wav"));
         cut.resize(30);  // a header broken off in the middle
         sound_test::write_bytes(file("cut.wav"), cut);
-        std::vector<uint8_t> ogg = sound_test::read_bytes(file("tone.ogg"));
+        sound_test::write_ogg(file("long.ogg"), 3.0);
+        std::vector<uint8_t> ogg = sound_test::read_bytes(file("long.ogg"));
+        ogg.resize(ogg.size() - 300);  // in its last page
+        sound_test::write_bytes(file("cut-audio.ogg"), ogg);
+        ogg = sound_test::read_bytes(file("tone.ogg"));
         ogg.resize(20);
         sound_test::write_bytes(file("cut.ogg"), ogg);
+
+        // Files of other rates and sample formats, as ordinary tools write them.
+        sound_test::write_sine(file("u8-mono-11025.wav"), 0.2, SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 11025, 1);
+        sound_test::write_sine(file("mono-44100.wav"), 0.2, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1);
+        sound_test::write_sine(file("mono-44100.ogg"), 0.2, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 1);
+        sound_test::write_sine(file("11025.ogg"), 0.2, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 11025, 2);
+
+        // Damaged files, each a single field changed, that ended the program
+        // before they were checked: a rate or channel count SDL 1.2's conversion
+        // wrote past its list of steps for; a chunk other than the format chunk
+        // first, or a data chunk of 4 GB, that SDL_mixer's WAV stream freed
+        // twice; no data chunk, which the WAV stream sought for ever.
+        const std::vector<uint8_t> wav = sound_test::read_bytes(file("short.wav"));
+        auto changed = [](std::vector<uint8_t> bytes, size_t at, std::vector<uint8_t> field) {
+            std::copy(field.begin(), field.end(), bytes.begin() + std::ptrdiff_t(at));
+            return bytes;
+        };
+        sound_test::write_bytes(file("rate-1.wav"), changed(wav, 24, {1, 0, 0, 0}));
+        sound_test::write_bytes(file("rate-2g.wav"), changed(wav, 24, {0xFF, 0xFF, 0xFF, 0x7F}));
+        sound_test::write_bytes(file("channels-0.wav"), changed(wav, 22, {0, 0}));
+        sound_test::write_bytes(file("junk-first.wav"), changed(wav, 12, {'J', 'U', 'N', 'K'}));
+        sound_test::write_bytes(file("data-4gb.wav"), changed(wav, 40, {0xFF, 0xFF, 0xFF, 0xFF}));
+        sound_test::write_bytes(file("no-data.wav"), std::vector<uint8_t>(wav.begin(), wav.begin() + 36));
+        ASSERT_EQ(ogg[26], 1);  // the identification header alone on the first page, its rate at 40
+        std::vector<uint8_t> rate_1 = changed(sound_test::read_bytes(file("tone.ogg")), 40, {1, 0, 0, 0});
+        sound_test::fix_ogg_checksums(rate_1);
+        sound_test::write_bytes(file("rate-1.ogg"), rate_1);
     }
 
     static void TearDownTestSuite() { std::filesystem::remove_all(folder); }
@@ -159,6 +191,25 @@ TEST_F(Sound, WavAndOggLoadAsChunksAndAsMusic) {
     EXPECT_FALSE(state.music.open);  // nothing played, so the sweep freed it
     EXPECT_EQ(open("long.wav", ""), 1);
     EXPECT_EQ(Mix_GetMusicType(state.music.music), MUS_WAV);
+    rt::sound_close(1);
+
+    // Other rates and formats convert to the mixer's; a Vorbis file cut in the
+    // middle plays what it has.
+    for (const char* name : {"u8-mono-11025.wav", "mono-44100.wav", "mono-44100.ogg", "11025.ogg", "cut-audio.ogg"}) {
+        const int32_t chunk = open(name, "sync,len");
+        ASSERT_NE(chunk, 0) << name;
+        rt::sound::settle_decoding();
+        ASSERT_NE(slot_of(chunk).chunk, nullptr) << name;
+        if (name[0] == 'c') {
+            EXPECT_GT(rt::sound_length(chunk), 1.0);
+            EXPECT_LT(rt::sound_length(chunk), 2.95);
+        } else {
+            EXPECT_NEAR(rt::sound_length(chunk), 0.2, 0.01) << name;
+        }
+        rt::sound_play_file(Text(file(name)), false, 1, false);
+        EXPECT_TRUE(state.music.open) << name;
+    }
+    EXPECT_FALSE(rt::error_pending());
 }
 
 // A Vorbis chunk opens at once and decodes beside the game: a loop asked for at
@@ -219,11 +270,15 @@ TEST_F(Sound, OggChunkDecodesBesideTheGameAndStartsOnceDecoded) {
     }
 }
 
-// Handle 0 and no runtime error; stderr names each file once, with the reason.
+// Handle 0 and no runtime error, whatever a damaged file declares; stderr names
+// each file once, with the reason.
 TEST_F(Sound, MissingOrCorruptFilesGiveHandleZeroAndOneLineEach) {
     const int before = slots_in_use();
     testing::internal::CaptureStderr();
-    for (const char* name : {"missing.wav", "garbage.wav", "empty.wav", "cut.wav", "cut.ogg"}) {
+    const std::vector<const char*> names = {"missing.wav",  "garbage.wav",    "empty.wav",      "cut.wav",
+                                            "cut.ogg",      "rate-1.wav",     "rate-2g.wav",    "channels-0.wav",
+                                            "junk-first.wav", "data-4gb.wav", "no-data.wav",    "rate-1.ogg"};
+    for (const char* name : names) {
         EXPECT_EQ(open(name, "sync"), 0) << name;
         EXPECT_EQ(open(name, nullptr), 0) << name;
         EXPECT_EQ(open(name, "len"), 0) << name;
@@ -240,7 +295,7 @@ TEST_F(Sound, MissingOrCorruptFilesGiveHandleZeroAndOneLineEach) {
     EXPECT_EQ(rt::sound_open(Text(with_zero), Text("sync")), 0);
     EXPECT_NE(open("short.wav", "sync"), 0);
     std::string expected;
-    for (const char* name : {"missing.wav", "garbage.wav", "empty.wav", "cut.wav", "cut.ogg"})
+    for (const char* name : names)
         expected += "Unable to load sound " + file(name) + (name[0] == 'm' ? ": not found\n" : ": damaged\n");
     expected += "Unable to load sound " + folder + ": not a file\n";
     EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
