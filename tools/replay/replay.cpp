@@ -323,8 +323,10 @@ int main(int argc, char** argv) {
     }
     run.pilot.mode = o.pilot_mode;
     // Headless, whatever the caller's environment says.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // SDL's putenv, which every system has; it keeps the strings.
+    static char video_driver[] = "SDL_VIDEODRIVER=dummy", audio_driver[] = "SDL_AUDIODRIVER=dummy";
+    SDL_putenv(video_driver);
+    SDL_putenv(audio_driver);
     rt::virtual_platform::set_calendar(1000000000, o.seconds_of_day);
     // The game takes its clock base one second into the virtual clock, where
     // start-up once waited for the calendar second: the tick counts and timer
