@@ -316,7 +316,8 @@ int main(int argc, char** argv) {
         run.script = *script;
     }
     if (!o.json_path.empty()) {
-        run.json = o.json_path == "-" ? stdout : std::fopen(o.json_path.c_str(), "w");
+        // Binary: the same bytes on every system (no CR before each line end).
+        run.json = o.json_path == "-" ? stdout : std::fopen(o.json_path.c_str(), "wb");
         if (!run.json) usage("cannot write " + o.json_path);
         static char buffer[1 << 20];
         std::setvbuf(run.json, buffer, _IOFBF, sizeof buffer);
