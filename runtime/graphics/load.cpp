@@ -1,7 +1,7 @@
 // Image loading: SDL_image decodes, and the picture is matched to the palette of
 // the destination image, with a spare palette index for transparent pixels.
-#include <SDL/SDL.h>
-#include <SDL/SDL_image.h>
+#include <SDL.h>
+#include <SDL_image.h>
 
 #include <algorithm>
 #include <array>

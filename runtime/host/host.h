@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// Where SDL starts the process itself (Windows), the program's main is renamed
+// to the entry SDL calls.
+#include <SDL_main.h>
+
 #include "runtime/core/core.h"
 
 namespace rt {

@@ -9,15 +9,16 @@ namespace rt::platform {
 // First call of the process, before SDL starts.
 void init_process();
 // True once the system has asked the process to end (SIGTERM, SIGINT, a
-// terminal's hang-up): the display thread then shuts down as after a close of
-// the window.
+// terminal's hang-up; on Windows a console's close or Ctrl+C): the display
+// thread then shuts down as after a close of the window.
 bool termination_requested();
 
 // Full path of the running program file; empty when it cannot be had.
 std::string program_file_path();
 // Make `folder` the working directory; false when that fails.
 bool set_working_directory(const std::string& folder);
-// Console detach. On Linux the terminal is kept, so stderr stays visible.
+// Console detach. On Linux the terminal is kept, so stderr stays visible; on
+// Windows the console is let go and the starting console's taken for stderr.
 void detach_console();
 
 // Once the window system is up: losing the connection to it ends the process

@@ -316,15 +316,18 @@ int main(int argc, char** argv) {
         run.script = *script;
     }
     if (!o.json_path.empty()) {
-        run.json = o.json_path == "-" ? stdout : std::fopen(o.json_path.c_str(), "w");
+        // Binary: the same bytes on every system (no CR before each line end).
+        run.json = o.json_path == "-" ? stdout : std::fopen(o.json_path.c_str(), "wb");
         if (!run.json) usage("cannot write " + o.json_path);
         static char buffer[1 << 20];
         std::setvbuf(run.json, buffer, _IOFBF, sizeof buffer);
     }
     run.pilot.mode = o.pilot_mode;
     // Headless, whatever the caller's environment says.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // SDL's putenv, which every system has; it keeps the strings.
+    static char video_driver[] = "SDL_VIDEODRIVER=dummy", audio_driver[] = "SDL_AUDIODRIVER=dummy";
+    SDL_putenv(video_driver);
+    SDL_putenv(audio_driver);
     rt::virtual_platform::set_calendar(1000000000, o.seconds_of_day);
     // The game takes its clock base one second into the virtual clock, where
     // start-up once waited for the calendar second: the tick counts and timer
