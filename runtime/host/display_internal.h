@@ -93,6 +93,29 @@ bool vector_conversion_available();
 void copy_rgb_rows(const uint32_t* src, size_t src_stride, int32_t width, int32_t height,
                    uint32_t* dst_row0, size_t dst_stride, int32_t factor_x, int32_t factor_y);
 
+// One axis of a scaled picture: `page` pixels onto `screen` pixels. Each page
+// pixel gets `whole` screen pixels (0 when the screen is smaller) and, where the
+// screen is not a whole multiple, some get a seam after them: one screen pixel
+// blended half and half with the next page pixel, the seams spread evenly.
+struct ScaleAxis {
+    int32_t page = 0, screen = 0, whole = 0;
+    std::vector<int32_t> source;      // per screen pixel: its page pixel (the left one of a seam)
+    std::vector<uint8_t> seam;        // per screen pixel: a seam
+    std::vector<uint8_t> seam_after;  // per page pixel: a seam follows it
+    std::vector<int32_t> first, end;  // per page pixel: the screen pixels it touches, seams included
+};
+ScaleAxis make_scale_axis(int32_t page, int32_t screen);
+
+struct ScreenRect {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+};
+// Scales the part `band` of a 32-bit picture onto the window's pixels at
+// `origin` (the picture's top-left corner, `stride` words a row); returns the
+// screen pixels written, relative to `origin`. The seam rows at the band's
+// edges are blended with the rows beyond it, as the window shows them.
+ScreenRect scale_picture(const ScaleAxis& across, const ScaleAxis& down, const uint32_t* picture,
+                         size_t picture_stride, const Band& band, uint32_t* origin, size_t stride);
+
 // Copies a side buffer of 0xAARRGGBB words (surface size, tightly packed) into a
 // locked 32-bit surface whose channel masks are not the usual ones.
 void copy_side_buffer(const uint32_t* side, SDL_Surface* surface);

@@ -168,6 +168,8 @@ void set_full_screen(int32_t option) {
     // option: 0 none given, 1 off, 2 stretched, 3 square pixels.
     const ScreenMode wanted = option == 3 ? ScreenMode::best_4_3 : option == 1 ? ScreenMode::windowed : ScreenMode::best;
     if (wanted == full_screen_state.load()) return;
+    // A player who chose a window keeps it (Alt+Enter still leaves it).
+    if (screen_choice.start == StartScreen::window && wanted != ScreenMode::windowed) return;
     ask_full_screen(wanted);
     if (full_screen_state.load() == wanted) return;
     if (wanted == ScreenMode::best) ask_full_screen(ScreenMode::best_4_3);

@@ -70,6 +70,11 @@ void set_up_icon() {
 void read_video_modes() {
     full_screen_modes.clear();
     any_video_size = false;
+    // Asked before the first window opens, this is the desktop's own mode.
+    const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+    desktop_size = desktop && desktop->current_w > 0 && desktop->current_h > 0
+                       ? VideoMode{desktop->current_w, desktop->current_h}
+                       : VideoMode{};
     SDL_Rect** modes = SDL_ListModes(nullptr, SDL_FULLSCREEN | SDL_HWSURFACE);
     if (modes == reinterpret_cast<SDL_Rect**>(-1)) {
         any_video_size = true;
@@ -153,7 +158,14 @@ std::string folder_of(const std::string& path) {
 
 int runtime_main(int argc, char** argv, void (*game_routine)()) {
     game = game_routine;
+    std::string arguments;
+    if (int code = read_options(argc, argv, screen_choice, arguments); code >= 0) return code;
     platform::init_process();
+    // Desktops match the window to the game's menu entry and icon by its class.
+    platform::set_environment_default("SDL_VIDEO_X11_WMCLASS", "supervivedas");
+    platform::set_environment_default("SDL_VIDEO_WAYLAND_WMCLASS", "supervivedas");
+    // Every pad numbered alike over SDL2.
+    platform::set_environment_default("SDL12COMPAT_USE_GAME_CONTROLLERS", "1");
 
     program_folder = folder_of(platform::program_file_path());
     if (!program_folder.empty()) platform::set_working_directory(program_folder);
@@ -163,11 +175,7 @@ int runtime_main(int argc, char** argv, void (*game_routine)()) {
     images_init();
     fonts_init();
     input_init();
-    command_line.clear();
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) command_line += ' ';
-        command_line += argv[i];
-    }
+    command_line = arguments;
 
     // No SDL timer subsystem: nothing here uses SDL's timers (ticks and delays
     // work without it), and classic SDL 1.2 would run a thread that wakes every
@@ -192,12 +200,19 @@ int runtime_main(int argc, char** argv, void (*game_routine)()) {
     read_video_modes();
 
     start_key_events();
+    open_gamepad();
 
     set_up_icon();
     SDL_WM_SetCaption("Untitled", "Untitled");
     set_up_cursor();
 
     select_text_screen();
+    // The game asks for full-screen as its first step. A scaled look asks before
+    // the first frame instead: no window opened only to be replaced, and without
+    // a window manager no full-screen window left where that window was.
+    if (screen_choice.start == StartScreen::full_screen ||
+        (screen_choice.start == StartScreen::as_asked && screen_choice.look != Look::original))
+        full_screen_request.store(ScreenMode::best);
 
     // Up before the program thread starts: its first steps must already find the
     // display thread presenting, or both threads could run the display update.

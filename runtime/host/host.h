@@ -70,6 +70,32 @@ struct VideoMode {
 // Full-screen modes offered by the platform, in its order, read at start-up.
 extern std::vector<VideoMode> full_screen_modes;
 extern bool any_video_size;
+// The desktop's size before the first window opened (0 by 0 when unknown).
+extern VideoMode desktop_size;
+
+// How the page fills a screen or window of another size.
+enum class Look : int32_t {
+    sharp,     // the largest picture of the page's shape, seams blended (the default)
+    pixel,     // the largest whole multiple of the page
+    original,  // unscaled, in the listed mode that fits it best; the window the page's size
+    stretch,   // the whole screen or window, whatever its shape
+};
+// Whether the game starts in a window or full-screen.
+enum class StartScreen : int32_t {
+    as_asked,     // as the game asks (full-screen)
+    window,       // in a window: the game's requests for full-screen are not served
+    full_screen,  // full-screen from the first frame
+};
+struct ScreenChoice {
+    Look look = Look::sharp;
+    StartScreen start = StartScreen::as_asked;
+};
+// The player's choice, from the command line and the environment.
+extern ScreenChoice screen_choice;
+// Reads the player's options (and their environment variables) into `choice`,
+// the arguments that are no options into `rest`. -1 to go on; otherwise the
+// exit code to end with, after the help, the version or a line naming a wrong option.
+int read_options(int argc, char** argv, ScreenChoice& choice, std::string& rest);
 
 // Mode choice for a picture of width x height: indices into `modes`, -1 for none.
 struct ModeChoice {

@@ -31,6 +31,7 @@ std::atomic<ScreenMode> full_screen_request{ScreenMode::none};
 
 std::vector<VideoMode> full_screen_modes;
 bool any_video_size = false;
+VideoMode desktop_size;
 std::atomic<bool> last_present_on_display_thread{false};
 
 namespace {
@@ -41,6 +42,10 @@ constexpr int32_t min_full_screen_width = 640;
 constexpr int32_t max_doubled_width = 512;
 constexpr int32_t max_doubled_height = 384;
 constexpr int32_t text_cell_width = 8;
+// The game's page: a scaled window opens at a whole multiple of it.
+constexpr VideoMode window_base{800, 600};
+// A window opened on a desktop takes at most this share of its height.
+constexpr double window_share_of_desktop = 0.85;
 
 // Where the picture sits on the video surface.
 struct Layout {
@@ -48,6 +53,8 @@ struct Layout {
     int32_t video_width = 0, video_height = 0;
     int32_t offset_x = 0, offset_y = 0;
     int32_t factor_x = 1, factor_y = 1;
+    // The page is scaled to the picture's size (not by factors of 1 or 2).
+    bool scaled = false;
     bool operator==(const Layout&) const = default;
 };
 
@@ -60,6 +67,12 @@ struct Video {
     bool force_reset = false;
     bool screen_valid = false;
     Layout layout;
+    // A scaled page: its 32-bit picture at the page's size, and the axes that
+    // scale it.
+    std::vector<uint32_t> picture;
+    ScaleAxis across, down;
+    // The window's size as the player or the window manager last made it.
+    VideoMode window_size;
 };
 
 Video video;
@@ -132,12 +145,56 @@ void serve_full_screen_request(const ModeChoice& choice, const std::vector<Video
     if (taken_request) full_screen_request.compare_exchange_strong(request, ScreenMode::none);
 }
 
+bool scaled_look() { return screen_choice.look != Look::original; }
+
+// A window with a scaled look: the size the player gave it, or the largest
+// whole multiple of the game's page that takes no more than its share of the desktop.
+VideoMode scaled_window_size() {
+    if (video.window_size.width > 0) return video.window_size;
+    int32_t times = 1;
+    if (desktop_size.width > 0 && desktop_size.height > 0) {
+        while ((times + 1) * window_base.height <= desktop_size.height * window_share_of_desktop &&
+               (times + 1) * window_base.width <= desktop_size.width)
+            ++times;
+    }
+    return {window_base.width * times, window_base.height * times};
+}
+
+// The picture's size on an area of `area` pixels in a scaled look.
+VideoMode fit_picture(int32_t width, int32_t height, VideoMode area) {
+    switch (screen_choice.look) {
+    case Look::stretch:
+        return area;
+    case Look::pixel:
+        if (int32_t times = std::min(area.width / width, area.height / height); times >= 1)
+            return {width * times, height * times};
+        [[fallthrough]];  // smaller than the page: as large as fits
+    default:
+        if (int64_t{area.width} * height <= int64_t{area.height} * width)
+            return {area.width, std::max(1, int32_t(int64_t{area.width} * height / width))};
+        return {std::max(1, int32_t(int64_t{area.height} * width / height)), area.height};
+    }
+}
+
 Layout lay_out(int32_t width, int32_t height, const ModeChoice& choice,
                const std::vector<VideoMode>& modes) {
     Layout layout;
     layout.picture_width = layout.video_width = width;
     layout.picture_height = layout.video_height = height;
     const ScreenMode state = full_screen_state.load();
+    if (scaled_look()) {
+        const VideoMode area = state == ScreenMode::windowed ? scaled_window_size()
+                                                             : modes[state == ScreenMode::best ? choice.best : choice.best_4_3];
+        const VideoMode picture = fit_picture(width, height, area);
+        layout.video_width = area.width;
+        layout.video_height = area.height;
+        layout.picture_width = picture.width;
+        layout.picture_height = picture.height;
+        layout.offset_x = (area.width - picture.width) / 2;
+        layout.offset_y = (area.height - picture.height) / 2;
+        layout.scaled = picture.width != width || picture.height != height;
+        return layout;
+    }
     if (state == ScreenMode::windowed) return layout;
     if (doubles(width, height)) {
         layout.picture_width *= 2;
@@ -157,7 +214,9 @@ bool standard_masks(const SDL_PixelFormat* f) {
 }
 
 bool set_video_mode(int32_t width, int32_t height, bool full_screen) {
-    SDL_Surface* s = SDL_SetVideoMode(width, height, 32, full_screen ? SDL_FULLSCREEN : 0);
+    // A scaled look's window takes whatever size it is given.
+    const Uint32 flags = full_screen ? SDL_FULLSCREEN : scaled_look() ? SDL_RESIZABLE : 0;
+    SDL_Surface* s = SDL_SetVideoMode(width, height, 32, flags);
     video.screen_valid = false;
     video.side_buffer_in_use = false;
     if (!s || s->format->BytesPerPixel != 4) {
@@ -204,9 +263,30 @@ PixelTarget drawing_target() {
     return {static_cast<uint32_t*>(s->pixels), static_cast<size_t>(s->pitch) / 4, s->w, s->h};
 }
 
-void clear_target(const PixelTarget& t) {
-    for (int32_t y = 0; y < t.height; ++y)
-        std::fill_n(t.pixels + static_cast<size_t>(y) * t.stride, t.width, 0u);
+void clear_target(const PixelTarget& t, int32_t top, int32_t bottom, int32_t left, int32_t right) {
+    for (int32_t y = top; y < bottom; ++y)
+        std::fill(t.pixels + static_cast<size_t>(y) * t.stride + left, t.pixels + static_cast<size_t>(y) * t.stride + right, 0u);
+}
+
+// Blacks out what the picture leaves of the target (all of it when the picture
+// does not fit): the picture itself is drawn whole after this.
+void clear_borders(const PixelTarget& t, const Layout& l, bool fits) {
+    if (!fits) {
+        clear_target(t, 0, t.height, 0, t.width);
+        return;
+    }
+    const int32_t bottom = l.offset_y + l.picture_height, right = l.offset_x + l.picture_width;
+    clear_target(t, 0, l.offset_y, 0, t.width);
+    clear_target(t, bottom, t.height, 0, t.width);
+    clear_target(t, l.offset_y, bottom, 0, l.offset_x);
+    clear_target(t, l.offset_y, bottom, right, t.width);
+}
+
+// The size the window manager or the player gave a scaled look's window.
+void take_window_size() {
+    const uint32_t asked = window_resize_request.exchange(0);
+    if (asked == 0 || !scaled_look() || full_screen_state.load() != ScreenMode::windowed) return;
+    video.window_size = {int32_t(asked >> 16), int32_t(asked & 0xFFFF)};
 }
 
 void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layout& layout) {
@@ -232,6 +312,36 @@ void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layou
     }
 }
 
+// A scaled page: the bands that changed converted into the page-sized picture,
+// and scaled from there onto the window.
+void draw_scaled(const Image& page, int32_t width, int32_t height, const std::vector<Band>& bands, uint32_t* origin,
+                 size_t stride, std::vector<SDL_Rect>& rects) {
+    const Layout& l = video.layout;
+    if (video.across.page != width || video.across.screen != l.picture_width) video.across = make_scale_axis(width, l.picture_width);
+    if (video.down.page != height || video.down.screen != l.picture_height) video.down = make_scale_axis(height, l.picture_height);
+    video.picture.resize(size_t(width) * height);
+    uint32_t* picture = video.picture.data();
+    static const Layout unscaled;
+    if (!(page.bytes_per_pixel == 1 && !page.text_screen)) frame_cache.size = 0;
+    if (page.text_screen) {
+        draw_text_page(page, picture, size_t(width), unscaled);
+    } else if (page.bytes_per_pixel == 4) {
+        copy_rgb_rows(reinterpret_cast<const uint32_t*>(page.pixels), page.width, width, height, picture, size_t(width), 1, 1);
+    } else {
+        for (const Band& band : bands)
+            convert_palette_rows(page.pixels + size_t(band.first) * page.width + band.left, page.width,
+                                 band.right - band.left, band.end - band.first, palette_of(page),
+                                 picture + size_t(band.first) * width + band.left, size_t(width), 1, 1);
+    }
+    const bool palette_page = page.bytes_per_pixel == 1 && !page.text_screen;
+    static std::vector<Band> all(1);
+    all[0] = {0, height, 0, width};
+    for (const Band& band : palette_page ? bands : all) {
+        ScreenRect r = scale_picture(video.across, video.down, picture, size_t(width), band, origin, stride);
+        rects.push_back({Sint16(l.offset_x + r.x), Sint16(l.offset_y + r.y), Uint16(r.width), Uint16(r.height)});
+    }
+}
+
 // Steps 2 to 11 of the display update: everything between the two hold checks.
 // False when the page did not reach the window whole.
 bool send_to_window(const Frame& frame) {
@@ -241,9 +351,15 @@ bool send_to_window(const Frame& frame) {
     picture_size(page, width, height);
 
     static const std::vector<VideoMode> no_modes;
-    const std::vector<VideoMode>& modes = any_video_size ? no_modes : full_screen_modes;
+    static std::vector<VideoMode> desktop_only(1);
+    // A scaled look is full-screen on the desktop's own mode, whatever the page's size.
+    const bool on_desktop = scaled_look() && desktop_size.width > 0 && desktop_size.height > 0;
+    desktop_only[0] = desktop_size;
+    const std::vector<VideoMode>& modes = on_desktop ? desktop_only : any_video_size ? no_modes : full_screen_modes;
     ModeChoice choice = choose_modes(modes, width, height);
+    if (on_desktop) choice = {0, desktop_size.width / 4 == desktop_size.height / 3 ? 0 : -1};
     serve_full_screen_request(choice, modes);
+    take_window_size();
     // A page larger than every listed mode cannot stay full-screen.
     const ScreenMode state = full_screen_state.load();
     if ((state == ScreenMode::best && choice.best < 0) || (state == ScreenMode::best_4_3 && choice.best_4_3 < 0))
@@ -262,14 +378,16 @@ bool send_to_window(const Frame& frame) {
     if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) < 0) return false;
     PixelTarget target = drawing_target();
     const bool whole_surface = !video.screen_valid || !palette_page || video.side_buffer_in_use;
-    if (!video.screen_valid) clear_target(target);
     const Layout& l = video.layout;
     uint32_t* origin = target.pixels + static_cast<size_t>(l.offset_y) * target.stride + l.offset_x;
     bool fits = l.offset_x >= 0 && l.offset_y >= 0 && l.offset_x + l.picture_width <= target.width &&
                 l.offset_y + l.picture_height <= target.height;
+    if (!video.screen_valid) clear_borders(target, l, fits);
     static std::vector<SDL_Rect> rects;
     rects.clear();
-    if (fits && palette_page) {
+    if (fits && l.scaled) {
+        draw_scaled(page, width, height, palette_page ? bands : whole, origin, target.stride, rects);
+    } else if (fits && palette_page) {
         for (const Band& band : bands) {
             convert_palette_rows(page.pixels + static_cast<size_t>(band.first) * page.width + band.left,
                                  page.width, band.right - band.left, band.end - band.first, palette_of(page),

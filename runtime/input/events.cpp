@@ -41,7 +41,19 @@ void release_keys_no_longer_down() {
     });
 }
 
+void press(int32_t symbol, uint32_t unicode) {
+    translate_key_down(symbol, unicode);
+    key_repeat_down(symbol, unicode, platform::ticks_ms());
+}
+
+void release(int32_t symbol) {
+    translate_key_up(symbol);
+    key_repeat_up(symbol);
+}
+
 }  // namespace
+
+std::atomic<uint32_t> window_resize_request{0};
 
 void start_key_events() {
     // The runtime repeats keys itself (repeat.cpp); SDL's own repeat stays off.
@@ -71,20 +83,29 @@ bool take_window_events(EventPass pass) {
         const int32_t symbol = key_event ? int32_t(e.key.keysym.sym) : 0;
         switch (e.type) {
             case SDL_KEYDOWN:
-                translate_key_down(symbol, e.key.keysym.unicode);
-                key_repeat_down(symbol, e.key.keysym.unicode, platform::ticks_ms());
+                press(symbol, e.key.keysym.unicode);
                 if (std::find(keys_down.begin(), keys_down.end(), symbol) == keys_down.end())
                     keys_down.push_back(symbol);
                 break;
             case SDL_KEYUP:
-                translate_key_up(symbol);
-                key_repeat_up(symbol);
+                release(symbol);
                 std::erase(keys_down, symbol);
+                break;
+            case SDL_VIDEORESIZE:
+                if (e.resize.w > 0 && e.resize.h > 0 && e.resize.w < 0x10000 && e.resize.h < 0x10000)
+                    window_resize_request.store(uint32_t(e.resize.w) << 16 | uint32_t(e.resize.h));
                 break;
             case SDL_QUIT:
                 return false;
-            default:
+            default: {
+                // The pad's keys are not SDL's: a flood's re-sync leaves them be.
+                SDL_Event keys[4];
+                for (int32_t i = 0, n = gamepad_key_events(e, keys); i < n; ++i) {
+                    if (keys[i].type == SDL_KEYDOWN) press(keys[i].key.keysym.sym, keys[i].key.keysym.unicode);
+                    else release(keys[i].key.keysym.sym);
+                }
                 break;
+            }
         }
     }
     if (taken >= events_near_full_queue) release_keys_no_longer_down();

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cstdint>
 
+union SDL_Event;
+
 namespace rt {
 
 struct StrVal;
@@ -67,6 +69,18 @@ extern std::atomic<int32_t> mode_toggle_count;
 enum class EventPass { regular, on_input };
 void start_key_events();
 bool take_window_events(EventPass pass);
+
+// The size a resizable window was given by the player or the window manager,
+// as width << 16 | height, until the display update takes it (0: none).
+extern std::atomic<uint32_t> window_resize_request;
+
+// A gamepad as keys (display thread): the first joystick, opened at start;
+// gamepad_key_events turns one of its events into the key events of the keys
+// it stands for (at most four; 0 for an event that is no such key).
+void open_gamepad();
+int32_t gamepad_key_events(const SDL_Event& e, SDL_Event out[4]);
+// Forgets what the pad holds (tests).
+void forget_gamepad();
 
 // Codes in the held-key list (lock toggles included).
 int32_t held_key_count();

@@ -13,6 +13,9 @@ void init_process();
 // thread then shuts down as after a close of the window.
 bool termination_requested();
 
+// Sets an environment variable the libraries read, unless the player set it.
+void set_environment_default(const char* name, const char* value);
+
 // Full path of the running program file; empty when it cannot be had.
 std::string program_file_path();
 // Make `folder` the working directory; false when that fails.

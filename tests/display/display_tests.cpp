@@ -2,12 +2,14 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -44,6 +46,8 @@ protected:
         rt::display_thread_running.store(0);
         rt::full_screen_modes.clear();
         rt::any_video_size = false;
+        rt::screen_choice = {rt::Look::original, rt::StartScreen::as_asked};
+        rt::desktop_size = {};
         rt::display_forget();
         vp::set_frame_hook(nullptr);
     }
@@ -263,6 +267,182 @@ TEST(SideBuffer, ChannelsGoWhereTheMasksSay) {
     EXPECT_EQ(at(1, 1), 0xFFFFFFu);
     EXPECT_EQ(at(2, 1), 0x0000AAu);
     SDL_FreeSurface(bgr);
+}
+
+// ------------------------------------------------------------ scaled looks
+
+// Each channel of a seam is the mean of its two neighbours' (rounded either way).
+bool is_mean(uint32_t seam, uint32_t a, uint32_t b) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        int32_t twice = 2 * int32_t((seam >> shift) & 0xFF), sum = int32_t((a >> shift) & 0xFF) + int32_t((b >> shift) & 0xFF);
+        if (twice < sum - 1 || twice > sum + 1) return false;
+    }
+    return true;
+}
+
+// What a line of screen pixels says about the page pixels it shows: for each
+// page pixel, the screen pixels that are exactly it; -1 for a pixel that is
+// neither a page pixel nor a seam between two neighbours.
+std::vector<int32_t> widths_along(const std::vector<uint32_t>& line, const std::vector<uint32_t>& page_line,
+                                  int32_t& seams, int32_t& bad) {
+    std::vector<int32_t> pure(page_line.size(), 0);
+    seams = bad = 0;
+    size_t i = 0;  // the page pixel reached
+    for (size_t x = 0; x < line.size(); ++x) {
+        while (i + 1 < page_line.size() && line[x] != page_line[i] && line[x] == page_line[i + 1]) ++i;
+        if (line[x] == page_line[i]) {
+            ++pure[i];
+        } else if (i + 1 < page_line.size() && is_mean(line[x], page_line[i], page_line[i + 1]) &&
+                   x + 1 < line.size() && line[x + 1] == page_line[i + 1] && pure[i] > 0) {
+            ++seams;
+        } else {
+            ++bad;
+        }
+    }
+    return pure;
+}
+
+// The sharp look's promise on a pattern of distinct colours, for the scale
+// factors of common screens: every page pixel keeps floor(s) screen pixels of
+// its own, at most one blended pixel sits between two neighbours, and the
+// leftovers are spread so that no two seams touch. A band scaled after a
+// change gives what scaling the whole changed picture gives.
+TEST(SharpScaling, EveryPagePixelKeptWholeAndSeamsBlendOnlyNeighbours) {
+    const std::pair<int32_t, int32_t> axes[] = {{800, 1440}, {600, 1080}, {800, 1066}, {600, 800}, {800, 2880},
+                                                {600, 2160}, {800, 800}, {800, 2400}, {7, 10}, {1, 3}};
+    for (auto [n, m] : axes) {
+        rt::ScaleAxis a = rt::make_scale_axis(n, m);
+        std::vector<uint32_t> page_line(static_cast<size_t>(n)), line(static_cast<size_t>(m), 0);
+        for (int32_t i = 0; i < n; ++i) page_line[size_t(i)] = 0xFF000000u | uint32_t(i * 2654435761u >> 8);
+        rt::Band row{0, 1, 0, n};
+        rt::ScaleAxis one = rt::make_scale_axis(1, 1);
+        rt::scale_picture(a, one, page_line.data(), size_t(n), row, line.data(), size_t(m));
+        int32_t seams = 0, bad = 0;
+        std::vector<int32_t> pure = widths_along(line, page_line, seams, bad);
+        EXPECT_EQ(bad, 0) << n << " onto " << m;
+        EXPECT_EQ(seams, m % n) << n << " onto " << m;
+        for (int32_t i = 0; i < n; ++i) ASSERT_EQ(pure[size_t(i)], m / n) << "page pixel " << i << ", " << n << " onto " << m;
+        for (int32_t x = 1; x < m; ++x) ASSERT_FALSE(a.seam[size_t(x)] && a.seam[size_t(x) - 1]) << n << " onto " << m;
+        // Where the seams fall: evenly, no stretch of page pixels without one
+        // much longer than another.
+        if (m % n > 0) {
+            int32_t longest = 0, shortest = n, run = -1;  // runs between two seams
+            for (int32_t i = 0; i + 1 < n; ++i) {
+                if (a.seam_after[size_t(i)]) {
+                    if (run >= 0) longest = std::max(longest, run), shortest = std::min(shortest, run);
+                    run = 0;
+                } else if (run >= 0) {
+                    ++run;
+                }
+            }
+            EXPECT_LE(longest - shortest, 1) << n << " onto " << m;
+        }
+    }
+
+    // Smaller than the page: the nearest page pixel, nothing else.
+    rt::ScaleAxis down = rt::make_scale_axis(800, 500);
+    EXPECT_EQ(down.whole, 0);
+    EXPECT_EQ(down.source.front(), 0);
+    EXPECT_EQ(down.source.back(), 799);
+
+    // In two directions, and a band after a change.
+    constexpr int32_t w = 40, h = 30;
+    for (auto [sw, sh] : {std::pair{72, 54}, {53, 40}, {144, 108}, {40, 30}, {120, 30}, {25, 20}}) {
+        rt::ScaleAxis across = rt::make_scale_axis(w, sw), downward = rt::make_scale_axis(h, sh);
+        std::vector<uint32_t> picture(size_t(w) * h), fresh(size_t(sw) * sh), screen(size_t(sw) * sh, 0x12345678);
+        uint32_t seed = 7;
+        for (uint32_t& c : picture) c = 0xFF000000u | ((seed = seed * 1664525u + 1013904223u) >> 8);
+        rt::scale_picture(across, downward, picture.data(), w, {0, h, 0, w}, screen.data(), size_t(sw));
+        for (int32_t y = 0; y < sh; ++y) {
+            std::vector<uint32_t> line(screen.begin() + y * sw, screen.begin() + (y + 1) * sw);
+            if (downward.seam[size_t(y)]) continue;
+            const int32_t r = downward.source[size_t(y)];
+            std::vector<uint32_t> page_line(picture.begin() + r * w, picture.begin() + (r + 1) * w);
+            int32_t seams = 0, bad = 0;
+            if (across.whole == 0) {  // smaller than the page: the nearest pixels
+                for (int32_t x = 0; x < sw; ++x) bad += line[size_t(x)] != page_line[size_t(across.source[size_t(x)])];
+            } else {
+                widths_along(line, page_line, seams, bad);
+            }
+            ASSERT_EQ(bad, 0) << sw << "x" << sh << " row " << y;
+        }
+        for (int32_t y = 0; y < sh; ++y)
+            for (int32_t x = 0; x < sw && downward.seam[size_t(y)]; ++x)
+                ASSERT_TRUE(is_mean(screen[size_t(y) * sw + x], screen[size_t(y - 1) * sw + x], screen[size_t(y + 1) * sw + x]));
+        for (rt::Band band : {rt::Band{3, 9, 5, 17}, {0, 1, 0, 1}, {h - 1, h, w - 1, w}, {12, 13, 0, w}}) {
+            for (int32_t y = band.first; y < band.end; ++y)
+                for (int32_t x = band.left; x < band.right; ++x) picture[size_t(y) * w + x] ^= 0x00FFFFFFu;
+            rt::scale_picture(across, downward, picture.data(), w, band, screen.data(), size_t(sw));
+            rt::scale_picture(across, downward, picture.data(), w, {0, h, 0, w}, fresh.data(), size_t(sw));
+            ASSERT_EQ(screen, fresh) << sw << "x" << sh << " band at " << band.first << "," << band.left;
+        }
+    }
+}
+
+// Full-screen in a scaled look is the desktop's own mode, the picture as the
+// look says, centred on black; the window opens at a whole multiple of the
+// page, takes the size it is given, and Alt+Enter goes between the two.
+TEST_F(DisplayTest, ScaledLooksOnTheDesktopAndInAWindow) {
+    rt::Image& img = page(800, 600);
+    rt::full_screen_modes = {{800, 600}, {1024, 768}};  // the original look's, unused here
+    struct Case {
+        rt::Look look;
+        rt::VideoMode desktop;
+        int32_t x, y, w, h;
+    };
+    const Case cases[] = {
+        {rt::Look::sharp, {1920, 1080}, 240, 0, 1440, 1080}, {rt::Look::sharp, {2560, 1440}, 320, 0, 1920, 1440},
+        {rt::Look::sharp, {1280, 800}, 107, 0, 1066, 800},   {rt::Look::sharp, {1024, 768}, 0, 0, 1024, 768},
+        {rt::Look::pixel, {1920, 1080}, 560, 240, 800, 600}, {rt::Look::pixel, {3840, 2160}, 720, 180, 2400, 1800},
+        {rt::Look::stretch, {1280, 800}, 0, 0, 1280, 800},
+    };
+    for (const Case& c : cases) {
+        rt::screen_choice.look = c.look;
+        rt::desktop_size = c.desktop;
+        rt::display_forget();
+        rt::set_full_screen(0);
+        ASSERT_EQ(rt::full_screen_state.load(), rt::ScreenMode::best);
+        ASSERT_EQ(surface()->w, c.desktop.width);
+        ASSERT_EQ(surface()->h, c.desktop.height);
+        EXPECT_TRUE(surface()->flags & SDL_FULLSCREEN);
+        const std::string where = std::to_string(c.desktop.width) + "x" + std::to_string(c.desktop.height);
+        EXPECT_EQ(shown(c.x, c.y), colour(img, 0, 0)) << where;
+        EXPECT_EQ(shown(c.x + c.w - 1, c.y + c.h - 1), colour(img, 799, 599)) << where;
+        if (c.x > 0) EXPECT_EQ(shown(c.x - 1, c.y + c.h / 2), 0u) << where;
+        if (c.x + c.w < c.desktop.width) EXPECT_EQ(shown(c.x + c.w, c.y), 0u) << where;
+        if (c.y > 0) EXPECT_EQ(shown(c.x, c.y - 1), 0u) << where;
+        // No 4:3 mode of its own on the desktop: Alt+Enter goes to a window and back.
+        rt::mode_toggle_count.fetch_add(1);
+        rt::display_update();
+        EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::windowed) << where;
+        rt::mode_toggle_count.fetch_add(1);
+        rt::display_update();
+        EXPECT_EQ(rt::full_screen_state.load(), rt::ScreenMode::best) << where;
+        rt::set_full_screen(1);
+    }
+
+    // Windows: 1x on 1080p, 2x on 1440p, 3x on 4K; then as the player makes it.
+    rt::screen_choice.look = rt::Look::sharp;
+    for (auto [desktop, times] : {std::pair{rt::VideoMode{1920, 1080}, 1}, {{2560, 1440}, 2}, {{3840, 2160}, 3}}) {
+        rt::desktop_size = desktop;
+        rt::display_forget();
+        rt::display_update();
+        EXPECT_EQ(surface()->w, 800 * times);
+        EXPECT_EQ(surface()->h, 600 * times);
+        EXPECT_EQ(shown(800 * times - 1, 600 * times - 1), colour(img, 799, 599));
+    }
+    rt::window_resize_request.store(1000u << 16 | 500u);  // wide: borders left and right
+    rt::display_update();
+    ASSERT_EQ(surface()->w, 1000);
+    ASSERT_EQ(surface()->h, 500);
+    EXPECT_EQ(shown(166, 0), 0u);
+    EXPECT_EQ(shown(167, 0), colour(img, 0, 0));
+    EXPECT_EQ(shown(832, 499), colour(img, 799, 599));
+    EXPECT_EQ(shown(833, 499), 0u);
+    // The page's changes reach the scaled window, seams and all.
+    img.pixels[300 * 800 + 400] ^= 0x55;
+    rt::display_update();
+    EXPECT_EQ(shown(167 + 400 * 666 / 800, 300 * 500 / 600), colour(img, 400, 300));
 }
 
 // ------------------------------------------------------------ frame cache

@@ -174,6 +174,8 @@ void routine() {
 int main(int argc, char** argv) {
     if (argc > 1) shot_folder = argv[1];
     setenv("SDL_AUDIODRIVER", "dummy", 1);  // the X server's display, no sound card
+    // The listed modes' choice, unscaled (the scaled looks: screens_test.sh).
+    setenv("SUPERVIVEDAS_SCALE", "original", 1);
     std::system(("mkdir -p '" + shot_folder + "'").c_str());
     check_input_wait();
     return rt::runtime_main(1, argv, routine);

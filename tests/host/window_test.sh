@@ -9,8 +9,9 @@ mkdir -p "$out"
 factor=${TEST_TIME_FACTOR:-1}
 fail() { echo "FAIL: $*"; exit 1; }
 
-# Caption, arrow cursor, close request -> exit code 0.
-SDL_AUDIODRIVER=dummy "$probe" window & pid=$!
+# Caption, arrow cursor, close request -> exit code 0 (in a window: full-screen
+# hides the cursor).
+SUPERVIVEDAS_DISPLAY=window SDL_AUDIODRIVER=dummy "$probe" window & pid=$!
 "$xwin" wait Untitled 10000 >/dev/null || fail "no window captioned Untitled"
 sleep 0.5
 xdotool mousemove 200 200

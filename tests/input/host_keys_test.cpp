@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "runtime/graphics/graphics.h"
@@ -118,6 +119,50 @@ TEST_F(InputHostDeathTest, AltEnterReachesTheDisplayUpdate) {
             });
         },
         "counted 1 typed 0\nserved 0\n");
+}
+
+// A pad's hat, stick and buttons held and let go, as SDL sends them: the keys
+// they stand for are held and typed as the keyboard's would be, and a stick
+// inside a third of its travel holds nothing.
+TEST_F(InputHostDeathTest, GamepadEventsAreTheKeysTheyStandFor) {
+    EXPECT_CLEAN_END(
+        {
+            run([] {
+                start_helper([] {
+                    auto push = [](SDL_Event e) { SDL_PushEvent(&e); };
+                    auto hat = [&](Uint8 v) { SDL_Event e{}; e.type = SDL_JOYHATMOTION; e.jhat.value = v; push(e); };
+                    auto axis = [&](Uint8 a, Sint16 v) { SDL_Event e{}; e.type = SDL_JOYAXISMOTION; e.jaxis.axis = a; e.jaxis.value = v; push(e); };
+                    auto button = [&](Uint8 b, bool down) {
+                        SDL_Event e{};
+                        e.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+                        e.jbutton.button = b;
+                        e.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+                        push(e);
+                    };
+                    auto held = [] {
+                        return std::to_string(-rt::key_down(rt::key_left)) + std::to_string(-rt::key_down(rt::key_right)) +
+                               std::to_string(-rt::key_down(' ')) + std::to_string(-rt::key_down('q'));
+                    };
+                    hat(SDL_HAT_LEFTUP);
+                    axis(0, 20000);  // the stick right while the hat holds left
+                    axis(1, 5000);   // within a third: nothing
+                    button(0, true);
+                    button(6, true);  // Back: Q held
+                    if (!eventually([] { return rt::key_down(' ') != 0 && rt::key_down('q') != 0; })) std::_Exit(3);
+                    std::fprintf(stderr, "held %s\n", held().c_str());
+                    hat(SDL_HAT_CENTERED);
+                    axis(0, -3000);
+                    button(0, false);
+                    button(6, false);
+                    button(3, true);  // Y stands for nothing
+                    if (!eventually([] { return rt::key_down(' ') == 0 && rt::key_down('q') == 0; })) std::_Exit(4);
+                    std::fprintf(stderr, "after %s, held keys %d\n", held().c_str(), rt::held_key_count());
+                    rt::end_request.store(1);
+                });
+                idle_steps();
+            });
+        },
+        "held 1111\nafter 0000, held keys 0\n");
 }
 
 }  // namespace

@@ -328,6 +328,11 @@ int main(int argc, char** argv) {
     static char video_driver[] = "SDL_VIDEODRIVER=dummy", audio_driver[] = "SDL_AUDIODRIVER=dummy";
     SDL_putenv(video_driver);
     SDL_putenv(audio_driver);
+    // The window is checked against the page pixel for pixel: unscaled, as the
+    // game's own mode choice lays it out.
+    static char look[] = "SUPERVIVEDAS_SCALE=original", display[] = "SUPERVIVEDAS_DISPLAY=";
+    SDL_putenv(look);
+    SDL_putenv(display);
     rt::virtual_platform::set_calendar(1000000000, o.seconds_of_day);
     // The game takes its clock base one second into the virtual clock, where
     // start-up once waited for the calendar second: the tick counts and timer

@@ -55,6 +55,8 @@ void init_process() {
 
 bool termination_requested() { return termination.load(); }
 
+void set_environment_default(const char* name, const char* value) { setenv(name, value, 0); }
+
 std::string program_file_path() {
     std::vector<char> buffer(65536);
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);

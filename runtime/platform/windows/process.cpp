@@ -46,6 +46,10 @@ void init_process() {
 
 bool termination_requested() { return termination.load(); }
 
+void set_environment_default(const char* name, const char* value) {
+    if (!std::getenv(name)) _putenv_s(name, value);
+}
+
 std::string program_file_path() {
     std::wstring buffer(32768, L'\0');
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));

@@ -1,0 +1,102 @@
+// A 32-bit picture scaled onto the window: whole screen pixels for every page
+// pixel, and where the size is not a whole multiple, one pixel blended half and
+// half between two neighbours instead of one of them drawn a pixel wider. No
+// page pixel is lost or doubled unevenly, and nothing gets soft but those
+// single seams. Smaller screens than pictures take the nearest page pixel.
+#include <algorithm>
+#include <cstring>
+
+#include "runtime/host/display_internal.h"
+
+namespace rt {
+
+namespace {
+
+// The mean of two 0xAARRGGBB words, channel by channel, rounded down.
+inline uint32_t half_and_half(uint32_t a, uint32_t b) { return (a & b) + (((a ^ b) & 0xFEFEFEFEu) >> 1); }
+
+}  // namespace
+
+ScaleAxis make_scale_axis(int32_t page, int32_t screen) {
+    ScaleAxis axis;
+    axis.page = std::max(page, 1);
+    axis.screen = std::max(screen, 1);
+    const int32_t n = axis.page, m = axis.screen;
+    axis.whole = m / n;
+    axis.source.resize(size_t(m));
+    axis.seam.assign(size_t(m), 0);
+    axis.seam_after.assign(size_t(n), 0);
+    axis.first.resize(size_t(n));
+    axis.end.resize(size_t(n));
+    if (axis.whole == 0) {
+        // Fewer screen pixels than page pixels: each takes the page pixel at its centre.
+        for (int32_t j = 0; j < m; ++j)
+            axis.source[size_t(j)] = int32_t((int64_t{2} * j + 1) * n / (int64_t{2} * m));
+        int32_t j = 0;
+        for (int32_t i = 0; i < n; ++i) {
+            while (j < m && axis.source[size_t(j)] < i) ++j;
+            axis.first[size_t(i)] = j;
+        }
+        for (int32_t i = 0; i < n; ++i) axis.end[size_t(i)] = i + 1 < n ? axis.first[size_t(i) + 1] : m;
+        return axis;
+    }
+    // The screen pixels left over after `whole` for each page pixel become
+    // seams, spread evenly over the n - 1 places between page pixels.
+    const int64_t seams = m % n, places = n - 1;
+    int32_t j = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const bool seam_before = i > 0 && axis.seam[size_t(j) - 1];
+        axis.first[size_t(i)] = j - (seam_before ? 1 : 0);
+        for (int32_t t = 0; t < axis.whole; ++t) axis.source[size_t(j++)] = i;
+        const bool seam_after = i < n - 1 && (int64_t{i + 1} * seams + places / 2) / places !=
+                                                 (int64_t{i} * seams + places / 2) / places;
+        if (seam_after) {
+            axis.seam_after[size_t(i)] = 1;
+            axis.source[size_t(j)] = i;
+            axis.seam[size_t(j++)] = 1;
+        }
+        axis.end[size_t(i)] = j;
+    }
+    return axis;
+}
+
+ScreenRect scale_picture(const ScaleAxis& across, const ScaleAxis& down, const uint32_t* picture,
+                         size_t picture_stride, const Band& band, uint32_t* origin, size_t stride) {
+    const int32_t x0 = across.first[size_t(band.left)], x1 = across.end[size_t(band.right) - 1];
+    const int32_t y0 = down.first[size_t(band.first)], y1 = down.end[size_t(band.end) - 1];
+    const size_t width = size_t(x1 - x0);
+    // Rows of whole page pixels first; a seam row is the mean of the rows on
+    // either side of it, which are whole rows (drawn now or left from before).
+    for (int32_t y = y0; y < y1; ++y) {
+        if (down.seam[size_t(y)]) continue;
+        uint32_t* d = origin + size_t(y) * stride + x0;
+        const int32_t row = down.source[size_t(y)];
+        if (y > y0 && !down.seam[size_t(y) - 1] && down.source[size_t(y) - 1] == row) {
+            std::memcpy(d, d - stride, width * sizeof(uint32_t));
+            continue;
+        }
+        const uint32_t* s = picture + size_t(row) * picture_stride;
+        if (across.whole == 0) {
+            for (int32_t x = x0; x < x1; ++x) *d++ = s[across.source[size_t(x)]];
+            continue;
+        }
+        // Runs of `whole` copies of each page pixel, and the seams between.
+        if (band.left > 0 && across.seam_after[size_t(band.left) - 1])
+            *d++ = half_and_half(s[band.left - 1], s[band.left]);
+        for (int32_t i = band.left; i < band.right; ++i) {
+            const uint32_t v = s[i];
+            for (int32_t t = 0; t < across.whole; ++t) *d++ = v;
+            if (across.seam_after[size_t(i)]) *d++ = half_and_half(v, s[i + 1]);
+        }
+    }
+    for (int32_t y = y0; y < y1; ++y) {
+        if (!down.seam[size_t(y)]) continue;
+        uint32_t* d = origin + size_t(y) * stride + x0;
+        const uint32_t* above = d - stride;
+        const uint32_t* below = d + stride;
+        for (size_t x = 0; x < width; ++x) d[x] = half_and_half(above[x], below[x]);
+    }
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+}  // namespace rt
