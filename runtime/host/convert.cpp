@@ -8,6 +8,7 @@
 #endif
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 
 #include "runtime/host/display_internal.h"
@@ -116,12 +117,19 @@ void convert_rows_vector(const uint8_t* src, size_t src_stride, int32_t width, i
 }
 #endif
 
+bool portable_conversion_asked() {
+    const char* v = std::getenv("SUPERVIVEDAS_CONVERSION");
+    return v && std::strcmp(v, "portable") == 0;
+}
+
 }  // namespace
 
 bool vector_conversion_available() {
 #ifdef RT_VECTOR_CONVERSION
+    // SUPERVIVEDAS_CONVERSION=portable measures what processors without these
+    // instructions (most players') run.
     static const bool available = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                                  __builtin_cpu_supports("avx512vbmi");
+                                  __builtin_cpu_supports("avx512vbmi") && !portable_conversion_asked();
     return available;
 #else
     return false;

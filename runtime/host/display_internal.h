@@ -111,8 +111,8 @@ struct ScreenRect {
 };
 // Scales the part `band` of a 32-bit picture onto the window's pixels at
 // `origin` (the picture's top-left corner, `stride` words a row); returns the
-// screen pixels written, relative to `origin`. The seam rows at the band's
-// edges are blended with the rows beyond it, as the window shows them.
+// screen pixels written, relative to `origin`. The seams at the band's edges
+// are blended with the picture's pixels beyond it.
 ScreenRect scale_picture(const ScaleAxis& across, const ScaleAxis& down, const uint32_t* picture,
                          size_t picture_stride, const Band& band, uint32_t* origin, size_t stride);
 
