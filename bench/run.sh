@@ -39,6 +39,13 @@ for i in 1 2 3; do
     wakes+=("$(sed 's/.*wakeups \([0-9]*\)\/s.*/\1/' <<<"$line")")
     rank+=("$(xvfb "$here/bench/host/ranking_cpu.sh" "$build/bench/host/ranking_probe" 8 | sed 's/ranking \([0-9.]*\)%/\1/')")
 done
+# Full-screen on large desktops in the sharp look, both conversion paths.
+screen_cpu() { xvfb-run -a -s "-noreset -screen 0 $1x24" "$here/bench/host/race_cpu.sh" "$build/game/supervivedas" 8 |
+               sed 's/.*full-screen \([0-9.]*\)%.*/\1/'; }
+cpu1080=$(screen_cpu 1920x1080) cpu2160=$(screen_cpu 3840x2160)
+cpu1080p=$(SUPERVIVEDAS_CONVERSION=portable screen_cpu 1920x1080) cpu2160p=$(SUPERVIVEDAS_CONVERSION=portable screen_cpu 3840x2160)
+repaint=$(SUPERVIVEDAS_CONVERSION=portable "$build/bench/display/display_bench" --benchmark_filter='scaled_full_repaint/2160' 2>/dev/null |
+          awk '/_min/ {print $4; exit}')
 latency=$(xvfb "$here/bench/host/key_latency.sh" "$build/game/supervivedas" "$build/bench/host/libkey_latency.so" 30 2>/dev/null)
 lat() { awk -v c="$1" -v f="$2" '$1 == c {for (i = 2; i < NF; i++) if ($i == f) {print $(i + 1); exit}}' <<<"$latency"; }
 start=$(xvfb "$here/bench/host/startup_time.sh" "$build/game/supervivedas" "$build/bench/host/libfirst_frame.so" 12 |
@@ -58,3 +65,6 @@ row "exec to first title frame, median of 12" "<= 250 ms" "${start} ms" "$(ok "$
 row "key to frame: space on the title -> introduction, median / p90 (30 presses)" "<= 12 / <= 20 ms" "$(lat title median) / $(lat title p90) ms" "$(ok "$(lat title median)" 12 le) / $(ok "$(lat title p90)" 20 le)"
 row "key to frame: space in a race -> spinnaker, median / p90 (42 presses)" "<= 28 / <= 36 ms" "$(lat race median) / $(lat race p90) ms" "$(ok "$(lat race median)" 28 le) / $(ok "$(lat race p90)" 36 le)"
 row "ranking screen CPU" "<= 3%" "$(median3 "${rank[@]}")%" "$(ok "$(median3 "${rank[@]}")" 3 le)"
+row "CPU racing, full-screen 1920x1080, sharp (portable conversion)" "<= 4%" "${cpu1080}% (${cpu1080p}%)" "$(ok "$cpu1080p" 4 le)"
+row "CPU racing, full-screen 3840x2160, sharp (portable conversion)" "<= 8%" "${cpu2160}% (${cpu2160p}%)" "$(ok "$cpu2160p" 8 le)"
+row "full repaint of the scaled page at 3840x2160 (portable conversion, CPU)" "<= 3 ms" "${repaint} us" "$(ok "$repaint" 3000 le)"

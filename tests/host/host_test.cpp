@@ -8,7 +8,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "runtime/graphics/graphics.h"
 #include "runtime/host/host.h"
@@ -64,6 +66,57 @@ TEST(HostFolder, ProgramFolderRule) {
     EXPECT_EQ(rt::folder_of("C:sv.exe"), "C:");
     EXPECT_EQ(rt::folder_of("/sv"), "");
     EXPECT_EQ(rt::folder_of("sv"), "");
+}
+
+// The player's options and their variables: what each gives, that an option
+// wins over its variable, what goes on to the game, and the exit codes of
+// help, version and a wrong option or value.
+TEST(HostOptions, OptionsVariablesAndExitCodes) {
+    struct Case {
+        std::vector<const char*> args;
+        const char *display, *scale;
+        int code;
+        rt::Look look;
+        rt::StartScreen start;
+        const char* rest;
+    };
+    using L = rt::Look;
+    using S = rt::StartScreen;
+    const Case cases[] = {
+        {{}, nullptr, nullptr, -1, L::sharp, S::as_asked, ""},
+        {{"--window", "--scale=pixel"}, nullptr, nullptr, -1, L::pixel, S::window, ""},
+        {{"-f", "--scale", "stretch", "level2"}, "window", "original", -1, L::stretch, S::full_screen, "level2"},
+        {{}, "window", "original", -1, L::original, S::window, ""},
+        {{"--", "--window"}, nullptr, nullptr, -1, L::sharp, S::as_asked, "--window"},
+        {{"--scale=blurry"}, nullptr, nullptr, 2, L::sharp, S::as_asked, ""},
+        {{"--scale"}, nullptr, nullptr, 2, L::sharp, S::as_asked, ""},
+        {{"--colour"}, nullptr, nullptr, 2, L::sharp, S::as_asked, ""},
+        {{}, "sideways", nullptr, 2, L::sharp, S::as_asked, ""},
+        {{"--help"}, nullptr, nullptr, 0, L::sharp, S::as_asked, ""},
+        {{"-v"}, nullptr, nullptr, 0, L::sharp, S::as_asked, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<char*> argv{const_cast<char*>("supervivedas")};
+        for (const char* a : c.args) argv.push_back(const_cast<char*>(a));
+        c.display ? setenv("SUPERVIVEDAS_DISPLAY", c.display, 1) : unsetenv("SUPERVIVEDAS_DISPLAY");
+        c.scale ? setenv("SUPERVIVEDAS_SCALE", c.scale, 1) : unsetenv("SUPERVIVEDAS_SCALE");
+        rt::ScreenChoice choice;
+        std::string rest;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int code = rt::read_options(int(argv.size()), argv.data(), choice, rest);
+        const std::string out = testing::internal::GetCapturedStdout(), err = testing::internal::GetCapturedStderr();
+        const std::string what = c.args.empty() ? "(no options)" : c.args[0];
+        EXPECT_EQ(code, c.code) << what;
+        if (code == 2) EXPECT_TRUE(err.find("supervivedas: ") == 0 && std::count(err.begin(), err.end(), '\n') == 1) << err;
+        if (code == 0) EXPECT_NE(out.find(what == "--help" ? "--scale=LOOK" : "supervivedas 1."), std::string::npos) << out;
+        if (code != -1) continue;
+        EXPECT_EQ(choice.look, c.look) << what;
+        EXPECT_EQ(choice.start, c.start) << what;
+        EXPECT_EQ(rest, c.rest) << what;
+    }
+    unsetenv("SUPERVIVEDAS_DISPLAY");
+    unsetenv("SUPERVIVEDAS_SCALE");
 }
 
 using HostDeathTest = EndingTest;
