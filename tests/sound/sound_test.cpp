@@ -6,6 +6,7 @@
 #include <SDL_mixer.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -110,6 +111,22 @@ protected:
         std::vector<uint8_t> rate_1 = changed(sound_test::read_bytes(file("tone.ogg")), 40, {1, 0, 0, 0});
         sound_test::fix_ogg_checksums(rate_1);
         sound_test::write_bytes(file("rate-1.ogg"), rate_1);
+        // The same stream inside the body of a page that begins a stream of the
+        // right rate but whose checksum is wrong: the reader skips that page and
+        // plays what its body holds (the fuzzer's find, a crash in the decode
+        // worker on classic SDL 1.2).
+        const std::vector<uint8_t> tone = sound_test::read_bytes(file("tone.ogg"));
+        std::vector<uint8_t> hidden(tone.begin(), tone.begin() + 26);  // its header up to the lacing
+        std::vector<uint8_t> lacing = {30};
+        for (size_t left = rate_1.size(); left > 0; left -= std::min<size_t>(left, 255))
+            lacing.push_back(uint8_t(std::min<size_t>(left, 255)));
+        if (rate_1.size() % 255 == 0) lacing.push_back(0);
+        hidden.push_back(uint8_t(lacing.size()));
+        hidden.insert(hidden.end(), lacing.begin(), lacing.end());
+        hidden.insert(hidden.end(), tone.begin() + 28, tone.begin() + 58);  // the identification header
+        hidden.insert(hidden.end(), rate_1.begin(), rate_1.end());
+        ASSERT_LT(lacing.size(), 256u);
+        sound_test::write_bytes(file("hidden-rate-1.ogg"), hidden);
     }
 
     static void TearDownTestSuite() { std::filesystem::remove_all(folder); }
@@ -277,7 +294,8 @@ TEST_F(Sound, MissingOrCorruptFilesGiveHandleZeroAndOneLineEach) {
     testing::internal::CaptureStderr();
     const std::vector<const char*> names = {"missing.wav",  "garbage.wav",    "empty.wav",      "cut.wav",
                                             "cut.ogg",      "rate-1.wav",     "rate-2g.wav",    "channels-0.wav",
-                                            "junk-first.wav", "data-4gb.wav", "no-data.wav",    "rate-1.ogg"};
+                                            "junk-first.wav", "data-4gb.wav", "no-data.wav",    "rate-1.ogg",
+                                            "hidden-rate-1.ogg"};
     for (const char* name : names) {
         EXPECT_EQ(open(name, "sync"), 0) << name;
         EXPECT_EQ(open(name, nullptr), 0) << name;
