@@ -331,6 +331,11 @@ bool sound_is_usable(const std::vector<uint8_t>& bytes, const std::string& path,
     // The mixer knows a WAV by its first four bytes; SDL 1.2 also takes one
     // that begins "WAVE" without the RIFF header, which nothing writes.
     if (starts_with(bytes, "WAVE")) return false;
+    // AIFF (which the music stream also reads in a file named .wav) and Creative
+    // Voice files reach SDL 1.2's conversion with whatever rate they declare: 2 Hz
+    // overruns its list of steps as 1 Hz WAV did. The game's sounds are WAV and
+    // Ogg Vorbis, so neither is taken.
+    if (starts_with(bytes, "FORM") || starts_with(bytes, "Crea")) return false;
     if (starts_with(bytes, "RIFF") && !wav_is_playable(bytes, whole, out)) return false;
     // The music stream goes by the name first and the Vorbis reader looks for
     // the first page anywhere in the file.
