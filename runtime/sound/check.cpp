@@ -9,7 +9,9 @@
 // and the converter handle, the way pictures are checked before they are read.
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -161,46 +163,94 @@ bool read_identification(const uint8_t* packet, size_t length, Link& link, Outpu
     return true;
 }
 
-// The pages as the Vorbis reader finds them: bytes that are no page are
-// skipped to the next capture pattern, and a page cut by the end of the file
-// ends it (the sound plays up to there). Every stream must be Vorbis the mixer
-// can convert. A page's granule position says how many samples the stream has
-// decoded by its end, and the mixer allocates a sound decoded whole by the
-// last one: each may grow from the one before by at most a long block's half
-// per packet in between, so that the claim stays within what the packets can
-// hold.
+// Ogg's page checksum: CRC-32 of polynomial 0x04C11DB7, not reflected, over
+// the whole page with its checksum field taken as zero.
+constexpr std::array<uint32_t, 256> crc_table = [] {
+    std::array<uint32_t, 256> table{};
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t r = i << 24;
+        for (int bit = 0; bit < 8; ++bit) r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
+        table[i] = r;
+    }
+    return table;
+}();
+
+uint32_t page_checksum(const uint8_t* page, size_t length) {
+    uint32_t crc = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const uint8_t byte = (i >= 22 && i < 26) ? 0 : page[i];
+        crc = (crc << 8) ^ crc_table[(crc >> 24) ^ byte];
+    }
+    return crc;
+}
+
+// What the Ogg reader makes of the bytes at `at`: a page (its length), no page
+// (a capture pattern that is not one, or a wrong checksum: the reader looks for
+// the next 'O' after it), or the end of what it reads (a page cut by the end of
+// the file, or fewer bytes than a page header).
+constexpr size_t no_page = 0;
+constexpr size_t cut_page = SIZE_MAX;
+
+size_t page_at(const uint8_t* p, size_t n, size_t at) {
+    if (n - at < 27) return cut_page;
+    if (std::memcmp(p + at, "OggS", 4) != 0) return no_page;
+    const size_t segments = p[at + 26];
+    if (n - at - 27 < segments) return cut_page;
+    size_t length = 27 + segments;
+    for (size_t i = 0; i < segments; ++i) length += p[at + 27 + i];
+    if (n - at < length) return cut_page;
+    return page_checksum(p + at, length) == le32(p + at + 22) ? length : no_page;
+}
+
+// The pages as the Vorbis reader finds them, reading on from the start: bytes
+// that are no page, and pages whose checksum is wrong, are skipped to the next
+// capture pattern after their start, and a page cut by the end of the file
+// ends the stream (the sound plays up to there). Every stream must be Vorbis
+// the mixer can convert. A page's granule position says how many samples the
+// stream has decoded by its end, and the mixer allocates a sound decoded whole
+// by the last one: each may grow from the one before by at most a long
+// block's half per packet in between, so that the claim stays within what the
+// packets can hold.
+//
+// The reader also seeks, and from anywhere in the file it takes the first
+// page with a right checksum: a page inside another page's body, or after a
+// page cut by the end, is one it finds only then, and reading on from there it
+// plays a stream no header seen above describes (a rate of 1 Hz, and SDL 1.2's
+// conversion runs past its list of steps). A file with such a page is refused.
 bool ogg_is_playable(const std::vector<uint8_t>& bytes, bool whole, OutputFormat out) {
     const uint8_t* p = bytes.data();
     const size_t n = bytes.size();
     std::vector<Link> links;
+    std::vector<size_t> pages;  // where the pages read on from the start begin
     size_t at = 0;
-    while (n - at >= 27) {
-        if (std::memcmp(p + at, "OggS", 4) != 0 || p[at + 4] != 0) {
+    while (at < n) {
+        const size_t length = page_at(p, n, at);
+        if (length == cut_page) break;
+        if (length == no_page) {
             const void* found = std::memchr(p + at + 1, 'O', n - at - 1);
             if (found == nullptr) break;
             at = size_t(static_cast<const uint8_t*>(found) - p);
             continue;
         }
+        pages.push_back(at);
         const size_t segments = p[at + 26];
-        if (n - at - 27 < segments) break;
         const uint8_t* lacing = p + at + 27;
-        size_t body = 0;
-        for (size_t i = 0; i < segments; ++i) body += lacing[i];
-        if (n - at - 27 - segments < body) break;
+        const uint8_t version = p[at + 4];
         const uint8_t flags = p[at + 5];
         const int64_t granule = int64_t(le64(p + at + 6));
         const uint32_t serial = le32(p + at + 14);
         const uint8_t* data = lacing + segments;
-        at += 27 + segments + body;
+        at += length;
+        if (version != 0) continue;  // a page the stream layer drops
 
         if (flags & 2) {  // a stream begins: its first packet is the identification header
-            size_t length = 0, i = 0;
-            while (i < segments && lacing[i] == 255) length += lacing[i++];
+            size_t packet = 0, i = 0;
+            while (i < segments && lacing[i] == 255) packet += lacing[i++];
             if (i == segments) return false;
-            length += lacing[i];
+            packet += lacing[i];
             Link link;
             link.serial = serial;
-            if (!read_identification(data, length, link, out)) return false;
+            if (!read_identification(data, packet, link, out)) return false;
             links.push_back(link);
         }
         Link* link = nullptr;
@@ -227,6 +277,12 @@ bool ogg_is_playable(const std::vector<uint8_t>& bytes, bool whole, OutputFormat
         link->packets_at_last = audio_packets;
     }
     if (links.empty()) return false;
+    for (const uint8_t* q = p; (q = static_cast<const uint8_t*>(std::memchr(q, 'O', n - size_t(q - p)))) != nullptr; ++q) {
+        const size_t offset = size_t(q - p);
+        if (std::binary_search(pages.begin(), pages.end(), offset)) continue;
+        const size_t length = page_at(p, n, offset);
+        if (length != no_page && length != cut_page) return false;
+    }
     if (!whole) return true;
     // The whole sound, decoded at the first stream's format, every packet at its longest.
     uint64_t samples = 0;
@@ -275,6 +331,11 @@ bool sound_is_usable(const std::vector<uint8_t>& bytes, const std::string& path,
     // The mixer knows a WAV by its first four bytes; SDL 1.2 also takes one
     // that begins "WAVE" without the RIFF header, which nothing writes.
     if (starts_with(bytes, "WAVE")) return false;
+    // AIFF (which the music stream also reads in a file named .wav) and Creative
+    // Voice files reach SDL 1.2's conversion with whatever rate they declare: 2 Hz
+    // overruns its list of steps as 1 Hz WAV did. The game's sounds are WAV and
+    // Ogg Vorbis, so neither is taken.
+    if (starts_with(bytes, "FORM") || starts_with(bytes, "Crea")) return false;
     if (starts_with(bytes, "RIFF") && !wav_is_playable(bytes, whole, out)) return false;
     // The music stream goes by the name first and the Vorbis reader looks for
     // the first page anywhere in the file.

@@ -9,8 +9,9 @@
 #          programs of the X tests; the whole-game replays are left out (ten
 #          minutes under ThreadSanitizer, the same threads as the short ones)
 #   fuzz   the libFuzzer targets of tests/fuzz built with clang (build-fuzz/),
-#          pictures and keys (sounds: see run_fuzz), each for FUZZ_SECONDS (60) over its seed
-#          corpus and the inputs kept from earlier finds
+#          pictures, sounds and keys, each for FUZZ_SECONDS (60) over its seed
+#          corpus and the inputs kept from earlier finds (FUZZ_TARGETS names
+#          fewer: FUZZ_TARGETS=sound runs the sound target alone)
 #   tests/sanitize/run.sh [asan] [tsan] [fuzz]    (all three when none is named)
 # A sanitizer report anywhere, a failed test or a fuzzer find fails the run. A
 # find is written to build-fuzz/finds/: once the fault is mended, keep the input
@@ -72,11 +73,7 @@ run_fuzz() {
     -DSUPERVIVEDAS_TESTS=OFF -DSUPERVIVEDAS_FUZZ=ON
   cmake --build "$build" -j "$jobs" --target image_fuzz sound_fuzz key_fuzz
   local target inputs max_len
-  # The sound target stays out of this run until the fault it met on 2026-12-09
-  # is found: a crash in one of the threads it starts (not the fuzzer's), at an address
-  # that is no code, with no input kept. Its corpus and kept inputs still
-  # replay in the suite (fuzz_inputs_sounds); run it alone with FUZZ_TARGETS=sound.
-  for target in ${FUZZ_TARGETS:-image key}; do
+  for target in ${FUZZ_TARGETS:-image sound key}; do
     inputs="${target}s"
     # A Vorbis file's headers alone take some 4 KB.
     max_len=4096
@@ -88,7 +85,12 @@ run_fuzz() {
     # ones. A hang is an input that takes 10 seconds; any load takes well under one.
     # The fuzzer's progress goes to a log; its figures are printed, the log's end on a find.
     local log="$build/${target}_fuzz.log"
+    # A jump to an address that is no code (a library's overwritten function
+    # pointer) ends the process inside AddressSanitizer's report when it unwinds
+    # the stack its slow way, before the fuzzer keeps the input; the frame
+    # pointers take it to the end of the report.
     if ! SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+      ASAN_OPTIONS="fast_unwind_on_fatal=1" \
       "$build/tests/fuzz/${target}_fuzz" "$build/work/$inputs" "$here/tests/fuzz/corpus/$inputs" "${kept[@]}" \
       -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
       -artifact_prefix="$build/finds/$target-" -print_final_stats=1 > "$log" 2>&1; then

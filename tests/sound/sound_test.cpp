@@ -6,6 +6,7 @@
 #include <SDL_mixer.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -110,6 +111,43 @@ protected:
         std::vector<uint8_t> rate_1 = changed(sound_test::read_bytes(file("tone.ogg")), 40, {1, 0, 0, 0});
         sound_test::fix_ogg_checksums(rate_1);
         sound_test::write_bytes(file("rate-1.ogg"), rate_1);
+        // The same stream inside the body of a page that begins a stream of the
+        // right rate but whose checksum is wrong: the reader skips that page and
+        // plays what its body holds (the fuzzer's find, a crash in the decode
+        // worker on classic SDL 1.2).
+        const std::vector<uint8_t> tone = sound_test::read_bytes(file("tone.ogg"));
+        std::vector<uint8_t> hidden(tone.begin(), tone.begin() + 26);  // its header up to the lacing
+        std::vector<uint8_t> lacing = {30};
+        for (size_t left = rate_1.size(); left > 0; left -= std::min<size_t>(left, 255))
+            lacing.push_back(uint8_t(std::min<size_t>(left, 255)));
+        if (rate_1.size() % 255 == 0) lacing.push_back(0);
+        hidden.push_back(uint8_t(lacing.size()));
+        hidden.insert(hidden.end(), lacing.begin(), lacing.end());
+        hidden.insert(hidden.end(), tone.begin() + 28, tone.begin() + 58);  // the identification header
+        hidden.insert(hidden.end(), rate_1.begin(), rate_1.end());
+        ASSERT_LT(lacing.size(), 256u);
+        sound_test::write_bytes(file("hidden-rate-1.ogg"), hidden);
+        // Other formats SDL_mixer reads whatever the name, at 2 Hz: AIFF (its
+        // rate an 80-bit float) and a Creative Voice file (a block of type 9).
+        auto big_endian = [](std::vector<uint8_t>& out, uint64_t value, int bytes) {
+            for (int i = bytes - 1; i >= 0; --i) out.push_back(uint8_t(value >> (8 * i)));
+        };
+        std::vector<uint8_t> aiff = {'F', 'O', 'R', 'M', 0, 0, 0, 246, 'A', 'I', 'F', 'F', 'C', 'O', 'M', 'M', 0, 0, 0, 18, 0, 1};
+        big_endian(aiff, 100, 4);                    // frames
+        big_endian(aiff, 16, 2);                     // bits
+        big_endian(aiff, 16384, 2);                  // 2 Hz: exponent 1
+        big_endian(aiff, uint64_t(1) << 63, 8);
+        for (char c : {'S', 'S', 'N', 'D'}) aiff.push_back(uint8_t(c));
+        big_endian(aiff, 208, 4);
+        aiff.resize(aiff.size() + 8);  // no offset, no block size
+        aiff.resize(aiff.size() + 200, 1);
+        sound_test::write_bytes(file("aiff-2hz.wav"), aiff);
+        std::vector<uint8_t> voc(std::begin("Creative Voice File\x1a"), std::end("Creative Voice File\x1a") - 1);
+        for (uint8_t b : {26, 0, 0x14, 0x01, 0x1f, 0x11, 9, 12 + 200, 0, 0, 2, 0, 0, 0, 16, 1, 4, 0, 0, 0, 0, 0})
+            voc.push_back(b);
+        voc.resize(voc.size() + 200, 1);
+        voc.push_back(0);
+        sound_test::write_bytes(file("voc-2hz.wav"), voc);
     }
 
     static void TearDownTestSuite() { std::filesystem::remove_all(folder); }
@@ -277,7 +315,8 @@ TEST_F(Sound, MissingOrCorruptFilesGiveHandleZeroAndOneLineEach) {
     testing::internal::CaptureStderr();
     const std::vector<const char*> names = {"missing.wav",  "garbage.wav",    "empty.wav",      "cut.wav",
                                             "cut.ogg",      "rate-1.wav",     "rate-2g.wav",    "channels-0.wav",
-                                            "junk-first.wav", "data-4gb.wav", "no-data.wav",    "rate-1.ogg"};
+                                            "junk-first.wav", "data-4gb.wav", "no-data.wav",    "rate-1.ogg",
+                                            "hidden-rate-1.ogg", "aiff-2hz.wav", "voc-2hz.wav"};
     for (const char* name : names) {
         EXPECT_EQ(open(name, "sync"), 0) << name;
         EXPECT_EQ(open(name, nullptr), 0) << name;
