@@ -20,6 +20,7 @@
 #include "runtime/host/host.h"
 #include "runtime/input/input.h"
 #include "runtime/platform/wait.h"
+#include "runtime/platform/window.h"
 #include "runtime/text/text.h"
 
 namespace rt {
@@ -76,6 +77,12 @@ struct Video {
 };
 
 Video video;
+// Updates since the video mode was last set.
+int32_t updates_in_mode = 0;
+// A window's size is asked of the window system this many updates after it
+// was set, and as often again: long enough for the set size to have arrived.
+constexpr int32_t window_size_check_period = 30;
+
 std::vector<uint32_t> text_line;  // one pixel row of a text page
 
 bool doubles(int32_t width, int32_t height) {
@@ -228,6 +235,7 @@ bool set_video_mode(int32_t width, int32_t height, bool full_screen) {
     video.surface = s;
     video.width = width;
     video.height = height;
+    updates_in_mode = 0;
     video.force_reset = false;
     if (standard_masks(s->format)) {
         video.side_buffer = {};
@@ -282,11 +290,21 @@ void clear_borders(const PixelTarget& t, const Layout& l, bool fits) {
     clear_target(t, l.offset_y, bottom, right, t.width);
 }
 
-// The size the window manager or the player gave a scaled look's window.
+// The size the window manager or the player gave a scaled look's window: told
+// by SDL's resize event, or, where that was lost (a tiling window manager
+// sizes the window while it is being mapped), asked of the window system.
 void take_window_size() {
     const uint32_t asked = window_resize_request.exchange(0);
-    if (asked == 0 || !scaled_look() || full_screen_state.load() != ScreenMode::windowed) return;
-    video.window_size = {int32_t(asked >> 16), int32_t(asked & 0xFFFF)};
+    if (!scaled_look() || full_screen_state.load() != ScreenMode::windowed) return;
+    if (asked != 0) {
+        video.window_size = {int32_t(asked >> 16), int32_t(asked & 0xFFFF)};
+        return;
+    }
+    if (!video.surface || ++updates_in_mode % window_size_check_period != 0) return;
+    int32_t width = 0, height = 0;
+    if (platform::window_inside_size(width, height) && width > 0 && height > 0 &&
+        (width != video.width || height != video.height))
+        video.window_size = {width, height};
 }
 
 void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layout& layout) {
