@@ -23,7 +23,7 @@ test_packages+=(clang libclang-rt-dev)  # tests/sanitize/run.sh: libFuzzer
 # builds, nsis for the installer; the asset generator runs natively.
 windows_packages=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev wine wine64 nsis zip unzip dpkg-dev)
-windows_test_packages=(googletest libz-mingw-w64-dev xvfb xauth xdotool x11-utils imagemagick)
+windows_test_packages=(googletest libz-mingw-w64-dev xvfb xauth xdotool x11-utils imagemagick libxfixes-dev)
 
 case "$what" in
   play) packages=("${build_packages[@]}") ;;
@@ -67,17 +67,18 @@ fetch_sdl12_compat() {
 jobs="$(nproc 2>/dev/null || echo 2)"
 if [ "$what" = windows ] || [ "$what" = windows-test ]; then
   # The pictures, sounds and icons come from the native build (configured as
-  # it is, or for the game alone when new).
-  if [ -e "$build/CMakeCache.txt" ]; then
-    cmake -S "$here" -B "$build" >/dev/null
-  else
-    cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSUPERVIVEDAS_TESTS=OFF >/dev/null
-  fi
-  cmake --build "$build" -j "$jobs" --target game_assets desktop_icons
+  # it is, or for the game alone when new); the tests compare with its replay
+  # runner and use its window tool. Builds hold the lock the machine's builds
+  # share (build_libraries.sh takes it itself).
+  native_options=()
+  [ -e "$build/CMakeCache.txt" ] || native_options=(-DCMAKE_BUILD_TYPE=Release -DSUPERVIVEDAS_TESTS=OFF)
+  [ "$what" = windows ] || native_options+=(-DSUPERVIVEDAS_TOOLS=ON)
+  cmake -S "$here" -B "$build" "${native_options[@]}" >/dev/null
+  flock /tmp/build.lock cmake --build "$build" -j "$jobs" --target game_assets desktop_icons
   prefix="$("$here/packaging/windows/build_libraries.sh" | tail -n 1)"
   cmake -S "$here" -B "$here/build-win64" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
         -DSUPERVIVEDAS_WIN_PREFIX="$prefix" -DSUPERVIVEDAS_NATIVE_BUILD="$build" -DCMAKE_BUILD_TYPE=Release
-  cmake --build "$here/build-win64" -j "$jobs" --target supervivedas game_assets
+  flock /tmp/build.lock cmake --build "$here/build-win64" -j "$jobs" --target supervivedas game_assets
   "$here/packaging/windows/package.sh" "$here/build-win64" "$prefix"
   [ "$what" = windows ] || exec "$here/packaging/windows/test.sh" "$here/build-win64" "$prefix" "$build"
 elif [ "$what" = play ]; then

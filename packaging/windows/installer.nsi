@@ -5,7 +5,8 @@
 ; Start menu and lists its uninstaller in Apps & features. The uninstaller removes the files it
 ; installed by name, so anything else in the folder is left alone.
 ; Silent: setup.exe /S [/CurrentUser | /AllUsers] [/D=folder]; uninstall.exe /S.
-Unicode true
+; A 64-bit installer, like the game (Wine without wine32 runs 64-bit programs only).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
