@@ -14,6 +14,11 @@ shot() { import -window root "$out/$1.png" 2>/dev/null; }
 wait_gone() { for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done; return 1; }
 export SDL_AUDIODRIVER=dummy
 
+# Wine's desktop process on this display first: a game started while it comes up may find no window
+# driver ("Couldn't create window", seen once).
+wine cmd /c exit >/dev/null 2>&1
+sleep 1
+
 # A program for the Linux test scripts: Wine starting the exe of its folder.
 run="$out/game"
 cp -r "$game_dir" "$run"
