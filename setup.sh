@@ -2,6 +2,8 @@
 # Sets the project up on Debian 12 and then plays or tests it:
 #   ./setup.sh play   install what is missing, build, start the game
 #   ./setup.sh test   install what is missing (test tools too), build, run every test
+#   ./setup.sh windows       cross-build the Windows game and make its zip and installer
+#   ./setup.sh windows-test  the same, then its tests under Wine (packaging/windows/test.sh)
 # Run it as root or as a user with sudo rights.
 set -euo pipefail
 
@@ -17,10 +19,18 @@ test_packages=(libgtest-dev libbenchmark-dev libxfixes-dev libxtst-dev console-d
 test_packages+=(lintian desktop-file-utils appstream librsvg2-bin)  # packaging/check_package.sh
 test_packages+=(clang libclang-rt-dev)  # tests/sanitize/run.sh: libFuzzer
 
+# The Windows build: Debian's mingw-w64 (posix threads), Wine to run what it
+# builds, nsis for the installer; the asset generator runs natively.
+windows_packages=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-x86-64-dev wine wine64 nsis zip unzip dpkg-dev)
+windows_test_packages=(googletest libz-mingw-w64-dev xvfb xauth xdotool x11-utils imagemagick libxfixes-dev)
+
 case "$what" in
   play) packages=("${build_packages[@]}") ;;
   test) packages=("${build_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 play|test" >&2; exit 2 ;;
+  windows) packages=("${build_packages[@]}" "${windows_packages[@]}") ;;
+  windows-test) packages=("${build_packages[@]}" "${windows_packages[@]}" "${windows_test_packages[@]}") ;;
+  *) echo "usage: $0 play|test|windows|windows-test" >&2; exit 2 ;;
 esac
 
 as_root() {
@@ -55,7 +65,23 @@ fetch_sdl12_compat() {
 }
 
 jobs="$(nproc 2>/dev/null || echo 2)"
-if [ "$what" = play ]; then
+if [ "$what" = windows ] || [ "$what" = windows-test ]; then
+  # The pictures, sounds and icons come from the native build (configured as
+  # it is, or for the game alone when new); the tests compare with its replay
+  # runner and use its window tool. Builds hold the lock the machine's builds
+  # share (build_libraries.sh takes it itself).
+  native_options=()
+  [ -e "$build/CMakeCache.txt" ] || native_options=(-DCMAKE_BUILD_TYPE=Release -DSUPERVIVEDAS_TESTS=OFF)
+  [ "$what" = windows ] || native_options+=(-DSUPERVIVEDAS_TOOLS=ON)
+  cmake -S "$here" -B "$build" "${native_options[@]}" >/dev/null
+  flock /tmp/build.lock cmake --build "$build" -j "$jobs" --target game_assets desktop_icons
+  prefix="$("$here/packaging/windows/build_libraries.sh" | tail -n 1)"
+  cmake -S "$here" -B "$here/build-win64" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
+        -DSUPERVIVEDAS_WIN_PREFIX="$prefix" -DSUPERVIVEDAS_NATIVE_BUILD="$build" -DCMAKE_BUILD_TYPE=Release
+  flock /tmp/build.lock cmake --build "$here/build-win64" -j "$jobs" --target supervivedas game_assets
+  "$here/packaging/windows/package.sh" "$here/build-win64" "$prefix"
+  [ "$what" = windows ] || exec "$here/packaging/windows/test.sh" "$here/build-win64" "$prefix" "$build"
+elif [ "$what" = play ]; then
   cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSUPERVIVEDAS_TESTS=OFF
   cmake --build "$build" -j "$jobs"
   exec "$build/game/supervivedas"

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <regex>
+#include <utility>
 
 #include "runtime/platform/virtual/virtual.h"
 
@@ -35,9 +37,26 @@ void report_boxes_at_exit() {
     });
 }
 
-std::string ended_after(const std::string& output, int boxes) {
+namespace {
+
+class Search : public ::testing::MatcherInterface<const std::string&> {
+public:
+    explicit Search(std::string pattern) : pattern_(std::move(pattern)), regex_(pattern_) {}
+    bool MatchAndExplain(const std::string& text, ::testing::MatchResultListener*) const override {
+        return std::regex_search(text, regex_);
+    }
+    void DescribeTo(std::ostream* os) const override { *os << "contains regular expression " << pattern_; }
+
+private:
+    std::string pattern_;
+    std::regex regex_;
+};
+
+}  // namespace
+
+::testing::Matcher<const std::string&> ended_after(const std::string& output, int boxes) {
     const std::string end = "\\[end\\] boxes shown: " + std::to_string(boxes) + "\n";
-    return output.empty() ? end : "(" + output + ")(.|\n)*" + end;
+    return ::testing::MakeMatcher(new Search(output.empty() ? end : "(" + output + ")(.|\n)*" + end));
 }
 
 }  // namespace test_support

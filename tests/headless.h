@@ -3,7 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+
+// Windows' C library has _putenv_s where POSIX has setenv.
+#ifdef _WIN32
+inline int setenv(const char* name, const char* value, int overwrite) {
+    if (!overwrite && std::getenv(name)) return 0;
+    return _putenv_s(name, value);
+}
+#endif
 
 namespace test_support {
 
@@ -18,8 +27,10 @@ std::string library_tag();
 // every message box the virtual platform recorded. An end that skips the exit
 // handlers prints nothing.
 void report_boxes_at_exit();
-// Death-test patterns: `output` (a pattern), then the end line with N boxes.
-std::string ended_after(const std::string& output, int boxes);
+// Death-test matcher: `output` (a pattern), then the end line
+// with N boxes. Matched with the C++ library's regex: GoogleTest on Windows
+// knows only a few simple patterns.
+::testing::Matcher<const std::string&> ended_after(const std::string& output, int boxes);
 
 }  // namespace test_support
 

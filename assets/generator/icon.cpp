@@ -3,6 +3,8 @@
 #include <png.h>
 
 #include <cstdio>
+#include <iterator>
+#include <utility>
 #include <sstream>
 
 namespace assets {
@@ -61,7 +63,35 @@ bool write_png(const std::string& path, int size, const std::vector<uint8_t>& rg
     return ok;
 }
 
+void put16(std::string& out, unsigned v) { out += char(v & 255), out += char(v >> 8 & 255); }
+void put32(std::string& out, unsigned v) { put16(out, v & 0xFFFF), put16(out, v >> 16); }
+
 }  // namespace
+
+std::string icon_ico() {
+    // Uncompressed 32-bit bitmaps, which every Windows reads: rows bottom up in
+    // blue, green, red, alpha, then the AND mask (all shown).
+    std::string header, images;
+    put16(header, 0), put16(header, 1), put16(header, std::size(ico_sizes));
+    const unsigned first = 6 + 16 * std::size(ico_sizes);
+    for (int size : ico_sizes) {
+        const unsigned mask_row = (size + 31) / 32 * 4;
+        const unsigned bytes = 40 + size * size * 4 + mask_row * size;
+        header += char(size & 255), header += char(size & 255), header += '\0', header += '\0';
+        put16(header, 1), put16(header, 32), put32(header, bytes), put32(header, first + images.size());
+        put32(images, 40), put32(images, size), put32(images, 2 * size), put16(images, 1), put16(images, 32);
+        put32(images, 0), put32(images, bytes - 40), put32(images, 0), put32(images, 0);
+        put32(images, 0), put32(images, 0);
+        const std::vector<uint8_t> rgb = render_icon(size);
+        for (int y = size - 1; y >= 0; --y)
+            for (int x = 0; x < size; ++x) {
+                const uint8_t* p = rgb.data() + (size_t(y) * size + x) * 3;
+                images += char(p[2]), images += char(p[1]), images += char(p[0]), images += char(255);
+            }
+        images.append(size_t(mask_row) * size, '\0');
+    }
+    return header + images;
+}
 
 std::vector<Shape> icon_shapes() {
     std::vector<Shape> shapes{
@@ -131,13 +161,15 @@ bool write_icons(const std::string& folder) {
     bool ok = true;
     for (int size : icon_sizes)
         ok = write_png(folder + "/supervivedas_" + std::to_string(size) + ".png", size, render_icon(size)) && ok;
-    const std::string path = folder + "/supervivedas.svg";
-    const std::string svg = icon_svg();
-    FILE* out = std::fopen(path.c_str(), "wb");
-    bool written = out && std::fwrite(svg.data(), 1, svg.size(), out) == svg.size();
-    written = out && std::fclose(out) == 0 && written;
-    if (!written) std::perror(path.c_str());
-    return ok && written;
+    for (const auto& [name, text] : {std::pair{"supervivedas.svg", icon_svg()}, std::pair{"supervivedas.ico", icon_ico()}}) {
+        const std::string path = folder + "/" + name;
+        FILE* out = std::fopen(path.c_str(), "wb");
+        bool written = out && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+        written = out && std::fclose(out) == 0 && written;
+        if (!written) std::perror(path.c_str());
+        ok = ok && written;
+    }
+    return ok;
 }
 
 }  // namespace assets

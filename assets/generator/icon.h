@@ -35,7 +35,14 @@ std::string icon_svg();
 // The icon sizes installed as PNG files.
 constexpr int icon_sizes[] = {32, 64, 128, 256, 512};
 
-// supervivedas.svg and supervivedas_<size>.png for each size into `folder`.
+// The sizes of the Windows icon (the exe's resource, the installer's shortcuts).
+constexpr int ico_sizes[] = {16, 32, 48, 256};
+
+// An .ico file of `ico_sizes`.
+std::string icon_ico();
+
+// supervivedas.svg, supervivedas.ico and supervivedas_<size>.png for each size
+// into `folder`.
 bool write_icons(const std::string& folder);
 
 }  // namespace assets

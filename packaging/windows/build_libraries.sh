@@ -73,6 +73,7 @@ manifest() {
   local p
   for p in "${debian_sources[@]}"; do echo "debian-source $p"; source_files "$p"; done
   echo "vendored"; cat "$here/third_party/SHA256SUMS"
+  echo "patches"; (cd "$here/packaging/windows/patches" && sha256sum -- *.patch)
   echo "toolchain"; toolchain_id
   echo "recipe $(sha256sum < "$script" | cut -c1-64)"
 }
@@ -113,6 +114,12 @@ for p in "${debian_sources[@]}"; do fetch "$p"; done
 (cd "$here/third_party" && sha256sum --quiet -c SHA256SUMS) || { log "third_party tarballs do not match SHA256SUMS"; exit 1; }
 tar -xJf "$here"/third_party/SDL_image-*.tar.xz -C "$work"
 tar -xJf "$here"/third_party/SDL_ttf-*.tar.xz -C "$work"
+# Our own fixes to the vendored sources (packaging/windows/patches/<library>-*.patch).
+for p in "$here"/packaging/windows/patches/*.patch; do
+  [ -e "$p" ] || continue
+  log "applying $(basename "$p")"
+  patch -s -d "$(ls -d "$work/$(basename "$p" | cut -d- -f1)"-*/)" -p1 < "$p"
+done
 
 export CC="$host-gcc-posix" CXX="$host-g++-posix" AR="$host-ar" RANLIB="$host-ranlib" STRIP="$host-strip"
 export NM="$host-nm" DLLTOOL="$host-dlltool" OBJDUMP="$host-objdump" WINDRES="$host-windres" RC="$host-windres"
@@ -134,7 +141,8 @@ make_() {
     || { tail -n 40 "$work/$(basename "$PWD").make.log" >&2; return 1; }
 }
 needs() {  # needs <dll> <dll it must import>
-  "$host-objdump" -p "$prefix/bin/$1" | grep -q "DLL Name: $2" || { log "$1 does not use $2"; return 1; }
+  # grep reads to the end: with -q it would quit early and pipefail would see objdump's SIGPIPE.
+  "$host-objdump" -p "$prefix/bin/$1" | grep "DLL Name: $2" >/dev/null || { log "$1 does not use $2"; return 1; }
 }
 licence() {  # licence <name> <files...>: kept beside the DLLs for whoever ships them
   local name="$1"; shift

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -98,6 +100,44 @@ TEST(DesktopIcons, TheWindowIconsYachtAtEverySize) {
         }
         EXPECT_LE(differing(to_32(icon, wanted, true), window), 40) << file;
     }
+
+    // The Windows icon: a directory of 32-bit bitmaps, each entry where its
+    // directory says, rows bottom up; its 32-pixel one is the window icon too.
+    const std::string ico_file = std::string(ICON_DIR) + "/supervivedas.ico";
+    std::ifstream in(ico_file, std::ios::binary);
+    const std::string ico{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto word = [&](size_t at, int bytes) {
+        uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) v = v << 8 | uint8_t(at + i < ico.size() ? ico[at + i] : 0);
+        return v;
+    };
+    ASSERT_GE(ico.size(), 6u) << ico_file;
+    EXPECT_EQ(word(0, 2), 0u);
+    EXPECT_EQ(word(2, 2), 1u) << "an icon, not a cursor";
+    std::vector<int> sizes;
+    size_t end = 6 + 16 * word(4, 2);
+    for (uint32_t i = 0; i < word(4, 2); ++i) {
+        const size_t entry = 6 + 16 * i, at = word(entry + 12, 4), bytes = word(entry + 8, 4);
+        const int side = word(entry, 1) ? int(word(entry, 1)) : 256;
+        sizes.push_back(side);
+        EXPECT_EQ(at, end) << "entry " << i << " follows the one before";
+        end = at + bytes;
+        EXPECT_EQ(word(entry + 6, 2), 32u);
+        EXPECT_EQ(word(at, 4), 40u) << "a bitmap header";
+        EXPECT_EQ(word(at + 4, 4), uint32_t(side));
+        EXPECT_EQ(word(at + 8, 4), uint32_t(2 * side)) << "colours and mask";
+        EXPECT_EQ(bytes, 40u + side * side * 4 + (side + 31) / 32 * 4 * side);
+        if (side != 32) continue;
+        Picture icon;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const size_t p = at + 40 + (size_t(31 - y) * 32 + x) * 4;
+                icon.push_back({int(word(p + 2, 1)), int(word(p + 1, 1)), int(word(p, 1))});
+            }
+        EXPECT_EQ(icon, window) << "the 32-pixel entry is the window icon";
+    }
+    EXPECT_EQ(end, ico.size()) << "nothing after the last entry";
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 256}));
 }
 
 }  // namespace

@@ -170,7 +170,7 @@ TEST(AssetGenerator, WritesTheSameBytesEveryTime) {
     };
     const auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     for (const Run& run : {Run{"assets", "", ASSET_DIR, assets::picture_files.size() + assets::sound_files.size()},
-                           Run{"icons", "--icons ", ICON_DIR, 6}}) {
+                           Run{"icons", "--icons ", ICON_DIR, 7}}) {
         const auto folder = std::filesystem::temp_directory_path() / (run.name + "_again_" + stamp);
         std::filesystem::create_directories(folder);
         const std::string command = std::string("\"") + ASSET_GENERATOR + "\" " + run.option + "\"" + folder.string() + "\"";

@@ -21,6 +21,7 @@
 #include "runtime/platform/virtual/virtual.h"
 #include "runtime/platform/wait.h"
 #include "runtime/text/text.h"
+#include "tests/headless.h"
 
 namespace {
 

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// On Windows SDL's own WinMain starts the program, as it starts the game.
+#include <SDL_main.h>
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 int main(int argc, char** argv) {
@@ -27,11 +30,11 @@ int main(int argc, char** argv) {
     for (const fs::path& file : files) {
         std::ifstream in(file, std::ios::binary);
         if (!in) {
-            std::fprintf(stderr, "cannot read %s\n", file.c_str());
+            std::fprintf(stderr, "cannot read %s\n", file.string().c_str());
             return 1;
         }
         const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        std::fprintf(stderr, "%s\n", file.c_str());
+        std::fprintf(stderr, "%s\n", file.string().c_str());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
     std::printf("%zu inputs\n", files.size());

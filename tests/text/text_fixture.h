@@ -13,6 +13,7 @@
 #include "runtime/host/host.h"
 #include "runtime/text/text.h"
 #include "runtime/values/values.h"
+#include "tests/headless.h"
 
 namespace text_test {
 
