@@ -10,7 +10,9 @@ shot() { import -window root "$out/$1.png" 2>/dev/null; }
 count() { convert "$out/$1.png" -crop "$2" +repage -fill black +opaque "$3" -fill white -opaque "$3" \
           -format '%[fx:int(mean*w*h+0.5)]' info:; }
 
-SDL_AUDIODRIVER=dummy "$game" 2>"$out/stderr" & pid=$!
+# Unscaled, so that the page is where the reference has it (the scaled looks:
+# tests/display/screens_test.sh).
+SDL_AUDIODRIVER=dummy "$game" --scale=original 2>"$out/stderr" & pid=$!
 timeout 20 xdotool search --sync --name '^Untitled$' >/dev/null || fail "no game window"
 sleep 3
 shot title
