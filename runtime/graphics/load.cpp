@@ -244,12 +244,48 @@ bool picture_size_fits(uint64_t width, uint64_t height) {
 uint32_t le16(const std::vector<uint8_t>& p, size_t at) { return p[at] | uint32_t(p[at + 1]) << 8; }
 uint32_t le32(const std::vector<uint8_t>& p, size_t at) { return le16(p, at) | le16(p, at + 2) << 16; }
 
+// The LZW codes of a GIF image, read as SDL_image's decoder reads them: a
+// code above the next free table entry (which no encoder writes) makes the
+// decoder link entries into a loop, and it follows that loop past the end of
+// its stack, over the pointer beside it. `data` is the image's data blocks
+// joined. Data that ends early is let pass: the decoder stops there.
+bool lzw_codes_sound(const std::vector<uint8_t>& data, uint8_t min_code_size) {
+    constexpr uint32_t table_size = 4096;
+    const uint32_t clear = 1u << min_code_size, end = clear + 1;
+    uint32_t code_size = min_code_size + 1, next_size = 2 * clear, next = clear + 2;
+    bool fresh = true;  // the code after a clear starts the table anew
+    const uint64_t bits = uint64_t(data.size()) * 8;
+    for (uint64_t at = 0; at + code_size <= bits;) {
+        uint32_t code = 0;
+        for (uint32_t i = 0; i < code_size; ++i, ++at) code |= uint32_t((data[size_t(at / 8)] >> (at % 8)) & 1) << i;
+        if (code == clear) {
+            code_size = min_code_size + 1;
+            next_size = 2 * clear;
+            next = clear + 2;
+            fresh = true;
+            continue;
+        }
+        if (code == end) return true;
+        if (code > next || (fresh && code > clear)) return false;
+        if (fresh) {
+            fresh = false;
+            continue;
+        }
+        if (next < table_size && ++next >= next_size && next_size < table_size) {
+            next_size *= 2;
+            ++code_size;
+        }
+    }
+    return true;
+}
+
 // SDL_image reads a GIF up to the end of its first image and some damaged
 // files would stop it for good: one that ends inside an extension (it waits for
 // ever for the closing empty block); an LZW code size above 8 (from 12 on its
 // decoder spins or reads past its tables); a first image that SDL cannot make
 // a surface for (it writes through the null surface). A file that ends before
-// its first image is complete would load with its tail blank. Such files are
+// its first image is complete would load with its tail blank; LZW codes that
+// name no table entry yet (see lzw_codes_sound). Such files are
 // refused here by walking the blocks as the reader does, and every further
 // image is held to the same sizes and code sizes, though a cut after the first
 // one is let pass; anything that is not a GIF passes. `colours` gets the size
@@ -304,7 +340,14 @@ bool gif_is_readable(const std::vector<uint8_t>& p, int32_t& colours) {
         if (!colour_table(flags) || at >= n) return first_image_read;
         uint8_t code_size = p[at++];
         if (code_size < 2 || code_size > 8) return false;
+        const size_t data_start = at;
         if (!blocks()) return first_image_read;
+        if (!first_image_read) {
+            // Only the first image is decoded.
+            std::vector<uint8_t> data;
+            for (size_t b = data_start; p[b] != 0; b += 1 + p[b]) data.insert(data.end(), p.begin() + b + 1, p.begin() + b + 1 + p[b]);
+            if (!lzw_codes_sound(data, code_size)) return false;
+        }
         first_image_read = true;
     }
     return first_image_read;

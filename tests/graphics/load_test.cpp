@@ -260,18 +260,36 @@ TEST_F(GraphicsLoad, GifImageOfImpossibleSizeIsRefused) {
     EXPECT_LE(load(file("small.gif")), -2);
 }
 
+// LZW codes of `width` bits each, packed as a GIF packs them (low bits first).
+std::vector<uint8_t> packed_codes(const std::vector<uint32_t>& codes, uint32_t width) {
+    std::vector<uint8_t> out;
+    uint64_t at = 0;
+    for (uint32_t code : codes)
+        for (uint32_t i = 0; i < width; ++i, ++at) {
+            if (at % 8 == 0) out.push_back(0);
+            out.back() |= uint8_t(((code >> i) & 1) << (at % 8));
+        }
+    return out;
+}
+
 // A GIF by hand: a two-colour table, a logical screen and one image of the
-// given size, the given LZW code size and `data` bytes of image data.
-std::vector<uint8_t> gif_bytes(uint16_t width, uint16_t height, uint8_t code_size, size_t data) {
+// given size, the given LZW code size and `data` bytes of image data. The data
+// starts with `codes` (by default a clear code, one pixel, the end code).
+std::vector<uint8_t> gif_bytes(uint16_t width, uint16_t height, uint8_t code_size, size_t data,
+                               std::vector<uint32_t> codes = {}) {
     const auto lo = [](uint16_t v) { return uint8_t(v); };
     const auto hi = [](uint16_t v) { return uint8_t(v >> 8); };
     std::vector<uint8_t> b = {'G', 'I', 'F', '8', '9', 'a', lo(width), hi(width), lo(height), hi(height),
                               0x80, 0, 0, 0, 0, 0, 255, 255, 255,
                               ',', 0, 0, 0, 0, lo(width), hi(width), lo(height), hi(height), 0, code_size};
-    for (size_t left = data; left > 0;) {
+    const uint32_t clear = code_size < 12 ? 1u << code_size : 0;
+    if (codes.empty()) codes = {clear, 0, clear + 1};
+    std::vector<uint8_t> bytes = packed_codes(codes, code_size + 1u);
+    for (size_t i = bytes.size(); i < data; ++i) bytes.push_back(uint8_t(i));
+    for (size_t left = data, at = 0; left > 0;) {
         const size_t n = std::min<size_t>(left, 255);
         b.push_back(uint8_t(n));
-        for (size_t i = 0; i < n; ++i) b.push_back(uint8_t(i));
+        for (size_t i = 0; i < n; ++i) b.push_back(bytes[at++]);
         left -= n;
     }
     b.push_back(0);
@@ -280,7 +298,7 @@ std::vector<uint8_t> gif_bytes(uint16_t width, uint16_t height, uint8_t code_siz
 }
 
 // Code sizes outside 2..8 (from 12 on SDL_image's decoder spins or reads past its
-// tables), pictures larger than the store takes (a few hundred bytes that would
+// tables), codes that name no table entry yet, pictures larger than the store takes (a few hundred bytes that would
 // cost gigabytes) and BMP depths that crash SDL's conversion are refused before
 // SDL_image sees them, each named as damaged; the largest sizes taken still load.
 TEST_F(GraphicsLoad, ImpossibleCodeSizesAndHugePicturesAreRefusedUpFront) {
@@ -321,6 +339,13 @@ TEST_F(GraphicsLoad, ImpossibleCodeSizesAndHugePicturesAreRefusedUpFront) {
     ASSERT_EQ(loaded[2][code_size_at(loaded[2])], 8);
     loaded.push_back(gif_bytes(16383, 1, 8, 300));
     loaded.push_back(gif_bytes(1, 65535, 8, 300));
+    // LZW codes (two colours: clear 4, end 5, next entry 6, three bits each):
+    // the entry being made is a code an encoder writes; one past it, which no
+    // encoder writes, makes SDL_image's decoder link its table into a loop and
+    // follow it past the end of its stack.
+    loaded.push_back(gif_bytes(4, 1, 2, 4, {4, 1, 6, 5}));
+    refused.push_back(gif_bytes(4, 1, 2, 4, {4, 1, 7, 5}));
+    refused.push_back(gif_bytes(4, 1, 2, 4, {4, 6, 5}));  // no entry at all after a clear
 
     // BMP: 8 by 8 at 24 bits is 246 bytes; its size fields changed.
     graphics_test::write_bmp24(file("small.bmp"), 8, 8, std::vector<Rgb>(64, Rgb{1, 2, 3}));
