@@ -409,9 +409,9 @@ TEST_F(DisplayTest, ScaledLooksOnTheDesktopAndInAWindow) {
         const std::string where = std::to_string(c.desktop.width) + "x" + std::to_string(c.desktop.height);
         EXPECT_EQ(shown(c.x, c.y), colour(img, 0, 0)) << where;
         EXPECT_EQ(shown(c.x + c.w - 1, c.y + c.h - 1), colour(img, 799, 599)) << where;
-        if (c.x > 0) EXPECT_EQ(shown(c.x - 1, c.y + c.h / 2), 0u) << where;
-        if (c.x + c.w < c.desktop.width) EXPECT_EQ(shown(c.x + c.w, c.y), 0u) << where;
-        if (c.y > 0) EXPECT_EQ(shown(c.x, c.y - 1), 0u) << where;
+        if (c.x > 0) { EXPECT_EQ(shown(c.x - 1, c.y + c.h / 2), 0u) << where; }
+        if (c.x + c.w < c.desktop.width) { EXPECT_EQ(shown(c.x + c.w, c.y), 0u) << where; }
+        if (c.y > 0) { EXPECT_EQ(shown(c.x, c.y - 1), 0u) << where; }
         // No 4:3 mode of its own on the desktop: Alt+Enter goes to a window and back.
         rt::mode_toggle_count.fetch_add(1);
         rt::display_update();

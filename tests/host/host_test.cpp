@@ -108,8 +108,8 @@ TEST(HostOptions, OptionsVariablesAndExitCodes) {
         const std::string out = testing::internal::GetCapturedStdout(), err = testing::internal::GetCapturedStderr();
         const std::string what = c.args.empty() ? "(no options)" : c.args[0];
         EXPECT_EQ(code, c.code) << what;
-        if (code == 2) EXPECT_TRUE(err.find("supervivedas: ") == 0 && std::count(err.begin(), err.end(), '\n') == 1) << err;
-        if (code == 0) EXPECT_NE(out.find(what == "--help" ? "--scale=LOOK" : "supervivedas 1."), std::string::npos) << out;
+        if (code == 2) { EXPECT_TRUE(err.find("supervivedas: ") == 0 && std::count(err.begin(), err.end(), '\n') == 1) << err; }
+        if (code == 0) { EXPECT_NE(out.find(what == "--help" ? "--scale=LOOK" : "supervivedas 1."), std::string::npos) << out; }
         if (code != -1) continue;
         EXPECT_EQ(choice.look, c.look) << what;
         EXPECT_EQ(choice.start, c.start) << what;
