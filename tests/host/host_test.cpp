@@ -98,8 +98,8 @@ TEST(HostOptions, OptionsVariablesAndExitCodes) {
     for (const Case& c : cases) {
         std::vector<char*> argv{const_cast<char*>("supervivedas")};
         for (const char* a : c.args) argv.push_back(const_cast<char*>(a));
-        c.display ? setenv("SUPERVIVEDAS_DISPLAY", c.display, 1) : unsetenv("SUPERVIVEDAS_DISPLAY");
-        c.scale ? setenv("SUPERVIVEDAS_SCALE", c.scale, 1) : unsetenv("SUPERVIVEDAS_SCALE");
+        setenv("SUPERVIVEDAS_DISPLAY", c.display ? c.display : "", 1);  // empty is unset
+        setenv("SUPERVIVEDAS_SCALE", c.scale ? c.scale : "", 1);
         rt::ScreenChoice choice;
         std::string rest;
         testing::internal::CaptureStdout();
@@ -115,8 +115,8 @@ TEST(HostOptions, OptionsVariablesAndExitCodes) {
         EXPECT_EQ(choice.start, c.start) << what;
         EXPECT_EQ(rest, c.rest) << what;
     }
-    unsetenv("SUPERVIVEDAS_DISPLAY");
-    unsetenv("SUPERVIVEDAS_SCALE");
+    setenv("SUPERVIVEDAS_DISPLAY", "", 1);
+    setenv("SUPERVIVEDAS_SCALE", "", 1);
 }
 
 using HostDeathTest = EndingTest;
