@@ -18,7 +18,7 @@ namespace rt {
 namespace {
 
 // One row of palette indices into 32-bit words, one table lookup per pixel.
-void convert_row(const uint8_t* s, int32_t width, const uint32_t* palette, uint32_t* d, int32_t factor_x) {
+NOT_RACE_CHECKED void convert_row(const uint8_t* s, int32_t width, const uint32_t* palette, uint32_t* d, int32_t factor_x) {
     int32_t x = 0;
     if (factor_x == 1) {
         // Eight indices per load: stores into the target cannot make the
@@ -136,7 +136,7 @@ bool vector_conversion_available() {
 #endif
 }
 
-void convert_palette_rows_portable(const uint8_t* src, size_t src_stride, int32_t width, int32_t height,
+NOT_RACE_CHECKED void convert_palette_rows_portable(const uint8_t* src, size_t src_stride, int32_t width, int32_t height,
                                    const uint32_t* palette, uint32_t* dst_row0, size_t dst_stride,
                                    int32_t factor_x, int32_t factor_y) {
     const size_t line_words = static_cast<size_t>(width) * factor_x;
@@ -147,7 +147,7 @@ void convert_palette_rows_portable(const uint8_t* src, size_t src_stride, int32_
     }
 }
 
-void convert_palette_rows(const uint8_t* src, size_t src_stride, int32_t width, int32_t height,
+NOT_RACE_CHECKED void convert_palette_rows(const uint8_t* src, size_t src_stride, int32_t width, int32_t height,
                           const uint32_t* palette, uint32_t* dst_row0, size_t dst_stride,
                           int32_t factor_x, int32_t factor_y) {
 #ifdef RT_VECTOR_CONVERSION
@@ -160,7 +160,7 @@ void convert_palette_rows(const uint8_t* src, size_t src_stride, int32_t width, 
                                   factor_y);
 }
 
-void copy_rgb_rows(const uint32_t* src, size_t src_stride, int32_t width, int32_t height,
+NOT_RACE_CHECKED void copy_rgb_rows(const uint32_t* src, size_t src_stride, int32_t width, int32_t height,
                    uint32_t* dst_row0, size_t dst_stride, int32_t factor_x, int32_t factor_y) {
     const size_t line_words = static_cast<size_t>(width) * factor_x;
     for (int32_t row = 0; row < height; ++row) {

@@ -13,15 +13,6 @@
 
 #include "runtime/host/display_internal.h"
 
-// The scaling touches only the display thread's own buffers and the window.
-// Under the race checker its millions of accesses a frame would push out of
-// the checker's history the page reads it must name to accept their race.
-#if defined(__SANITIZE_THREAD__)
-#define NOT_RACE_CHECKED __attribute__((no_sanitize("thread")))
-#else
-#define NOT_RACE_CHECKED
-#endif
-
 namespace rt {
 
 namespace {
