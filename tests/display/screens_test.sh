@@ -53,14 +53,14 @@ check() {
          echo "$found" | sed 's/^/     /'; failures=$((failures + 1)); fi
 }
 
-check sharp_1080p 1920x1080 1920x1080 1440x1080+240+0
-check sharp_1440p 2560x1440 2560x1440 1920x1440+320+0
-check sharp_4k 3840x2160 3840x2160 2880x2160+480+0
-check sharp_1280x800 1280x800 1280x800 1066x800+107+0
+check sharp_1080p 1920x1080 1920x1080 1440x1080+240+0 --scale=sharp
+check sharp_1440p 2560x1440 2560x1440 1920x1440+320+0 --scale=sharp
+check sharp_4k 3840x2160 3840x2160 2880x2160+480+0 --scale=sharp
+check sharp_1280x800 1280x800 1280x800 1066x800+107+0 --scale=sharp
 check pixel_1080p 1920x1080 1920x1080 800x600+560+240 --scale=pixel
 check pixel_4k 3840x2160 3840x2160 2400x1800+720+180 --scale=pixel
 check stretch_1280x800 1280x800 1280x800 1280x800+0+0 --scale=stretch
 check original_1024x768 1024x768 1024x768 800x600+112+84 --scale=original
-check window_4k 3840x2160 2400x1800 2400x1800+anywhere --window
+check window_4k 3840x2160 2400x1800 2400x1800+anywhere --window --scale=sharp
 echo "$failures failure(s)"
 [ $failures -eq 0 ]

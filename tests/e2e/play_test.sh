@@ -52,7 +52,8 @@ sleep 0.7
 shot quit
 # The prompt stands on the bottom text row of the page, which fills the
 # 1024x768 screen in full-screen (its 16 rows from 576 of 600 scaled by 1.28).
-if [ "$w" -ge 1024 ]; then region=1024x20+0+737; else region=800x16+0+576; fi
+if [ "$w" -ge 1024 ] && [ "${SUPERVIVEDAS_SCALE:-}" = original ]; then region=800x16+112+660
+elif [ "$w" -ge 1024 ]; then region=1024x20+0+737; else region=800x16+0+576; fi
 [ "$(count quit "$region" white)" -gt 100 ] || fail "no 'Press any key to continue' on the bottom row"
 xdotool key a
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
