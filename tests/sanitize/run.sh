@@ -64,7 +64,7 @@ run_tsan() {
   # the checker's history the page reads it must name to accept their race (the
   # scaling touches only the display thread's own buffers).
   SUPERVIVEDAS_SCALE=original TEST_TIME_FACTOR=5 TSAN_OPTIONS="suppressions=$here/tests/sanitize/tsan.supp:history_size=7:second_deadlock_stack=1:log_path=$build/tsan-report" \
-    ctest --test-dir "$build" --output-on-failure -j "$jobs" -L system -E "_NOT_BUILT|fuzz_inputs|ReplayWholeGame" \
+    ctest --test-dir "$build" --output-on-failure -j "$jobs" -L system -E "_NOT_BUILT|fuzz_inputs|ReplayWholeGame|game_screens" \
     || status=1
   no_reports "$build/tsan-report" || status=1
   return $status
