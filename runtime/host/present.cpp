@@ -330,8 +330,8 @@ void draw_text_page(const Image& page, uint32_t* dst, size_t stride, const Layou
     }
 }
 
-// A scaled page: the bands that changed converted into the page-sized picture,
-// and scaled from there onto the window.
+// A scaled page: a palette page's changed bands (any other page whole)
+// converted into the page-sized picture, and scaled from there onto the window.
 void draw_scaled(const Image& page, int32_t width, int32_t height, const std::vector<Band>& bands, uint32_t* origin,
                  size_t stride, std::vector<SDL_Rect>& rects) {
     const Layout& l = video.layout;
@@ -340,20 +340,21 @@ void draw_scaled(const Image& page, int32_t width, int32_t height, const std::ve
     video.picture.resize(size_t(width) * height);
     uint32_t* picture = video.picture.data();
     static const Layout unscaled;
-    if (!(page.bytes_per_pixel == 1 && !page.text_screen)) frame_cache.size = 0;
-    if (page.text_screen) {
-        draw_text_page(page, picture, size_t(width), unscaled);
-    } else if (page.bytes_per_pixel == 4) {
-        copy_rgb_rows(reinterpret_cast<const uint32_t*>(page.pixels), page.width, width, height, picture, size_t(width), 1, 1);
-    } else {
+    static std::vector<Band> all(1);
+    all[0] = {0, height, 0, width};
+    const bool palette_page = page.bytes_per_pixel == 1 && !page.text_screen;
+    if (palette_page) {
         for (const Band& band : bands)
             convert_palette_rows(page.pixels + size_t(band.first) * page.width + band.left, page.width,
                                  band.right - band.left, band.end - band.first, palette_of(page),
                                  picture + size_t(band.first) * width + band.left, size_t(width), 1, 1);
+    } else {
+        frame_cache.size = 0;
+        if (page.text_screen)
+            draw_text_page(page, picture, size_t(width), unscaled);
+        else
+            copy_rgb_rows(reinterpret_cast<const uint32_t*>(page.pixels), page.width, width, height, picture, size_t(width), 1, 1);
     }
-    const bool palette_page = page.bytes_per_pixel == 1 && !page.text_screen;
-    static std::vector<Band> all(1);
-    all[0] = {0, height, 0, width};
     for (const Band& band : palette_page ? bands : all) {
         ScreenRect r = scale_picture(video.across, video.down, picture, size_t(width), band, origin, stride);
         rects.push_back({Sint16(l.offset_x + r.x), Sint16(l.offset_y + r.y), Uint16(r.width), Uint16(r.height)});
@@ -374,8 +375,8 @@ bool send_to_window(const Frame& frame) {
     const bool on_desktop = scaled_look() && desktop_size.width > 0 && desktop_size.height > 0;
     desktop_only[0] = desktop_size;
     const std::vector<VideoMode>& modes = on_desktop ? desktop_only : any_video_size ? no_modes : full_screen_modes;
-    ModeChoice choice = choose_modes(modes, width, height);
-    if (on_desktop) choice = {0, desktop_size.width / 4 == desktop_size.height / 3 ? 0 : -1};
+    const ModeChoice choice = on_desktop ? ModeChoice{0, desktop_size.width / 4 == desktop_size.height / 3 ? 0 : -1}
+                                         : choose_modes(modes, width, height);
     serve_full_screen_request(choice, modes);
     take_window_size();
     // A page larger than every listed mode cannot stay full-screen.
@@ -404,7 +405,7 @@ bool send_to_window(const Frame& frame) {
     static std::vector<SDL_Rect> rects;
     rects.clear();
     if (fits && l.scaled) {
-        draw_scaled(page, width, height, palette_page ? bands : whole, origin, target.stride, rects);
+        draw_scaled(page, width, height, bands, origin, target.stride, rects);
     } else if (fits && palette_page) {
         for (const Band& band : bands) {
             convert_palette_rows(page.pixels + static_cast<size_t>(band.first) * page.width + band.left,

@@ -69,11 +69,6 @@ void open_gamepad() {
     if (linked && linked->patch >= 50 && mapped && std::atoi(mapped) != 0) buttons = {0, 4, 6};
 }
 
-void forget_gamepad() {
-    arrow_held = {};
-    buttons = Buttons{};
-}
-
 int32_t gamepad_key_events(const SDL_Event& e, SDL_Event out[4]) {
     switch (e.type) {
     case SDL_JOYHATMOTION: {

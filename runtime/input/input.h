@@ -79,8 +79,6 @@ extern std::atomic<uint32_t> window_resize_request;
 // it stands for (at most four; 0 for an event that is no such key).
 void open_gamepad();
 int32_t gamepad_key_events(const SDL_Event& e, SDL_Event out[4]);
-// Forgets what the pad holds (tests).
-void forget_gamepad();
 
 // Codes in the held-key list (lock toggles included).
 int32_t held_key_count();
