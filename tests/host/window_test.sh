@@ -13,9 +13,10 @@ fail() { echo "FAIL: $*"; exit 1; }
 # hides the cursor).
 SUPERVIVEDAS_DISPLAY=window SDL_AUDIODRIVER=dummy "$probe" window & pid=$!
 "$xwin" wait Untitled 10000 >/dev/null || fail "no window captioned Untitled"
-sleep 0.5
+# The cursor is set once the window is up: longer under a sanitizer.
+sleep "$(awk -v f="$factor" 'BEGIN {print 0.5 * f}')"
 xdotool mousemove 200 200
-sleep 0.3
+sleep "$(awk -v f="$factor" 'BEGIN {print 0.3 * f}')"
 "$xwin" cursor > "$out/cursor.txt"
 head -3 "$out/cursor.txt" | tr -d '\n' | grep -q '^XXXX\.X' || fail "cursor is not the arrow: $(head -4 "$out/cursor.txt")"
 grep -q '^hot 0 0$' "$out/cursor.txt" || fail "cursor hot spot is not (0,0)"
