@@ -67,6 +67,9 @@ void serve_window_requests();
 bool display_thread_idle(uint32_t ms);
 // Hands a full-screen request to whichever thread presents, and waits until it is served.
 void ask_full_screen(ScreenMode wanted);
+// Counts the full-screen requests the display update has taken, so that the
+// thread waiting for one wakes as it is taken rather than at its next look.
+extern std::atomic<int32_t> full_screen_requests_taken;
 
 // ------------------------------------------------------------- the video side
 // Whether the latest frame sent to the window was sent by the display thread.

@@ -136,9 +136,13 @@ void on_display_thread(int32_t request) {
 void ask_full_screen(ScreenMode wanted) {
     full_screen_request.store(wanted);
     if (auto_display.load() == AutoDisplay::on && display_thread_running.load() != 0) {
-        while (full_screen_request.load() != ScreenMode::none && display_thread_running.load() != 0 &&
-               stop_request.load() == 0)
-            platform::poll_wait(32);
+        for (;;) {
+            const int32_t taken = full_screen_requests_taken.load(std::memory_order_acquire);
+            if (full_screen_request.load() == ScreenMode::none || display_thread_running.load() == 0 ||
+                stop_request.load() != 0)
+                break;
+            platform::wait_on_word(full_screen_requests_taken, taken, 32);
+        }
     } else {
         on_display_thread(window_request_present);
     }

@@ -29,6 +29,7 @@ std::atomic<AutoDisplay> auto_display{AutoDisplay::on};
 std::atomic<DisplayHold> display_hold{DisplayHold::free};
 std::atomic<ScreenMode> full_screen_state{ScreenMode::windowed};
 std::atomic<ScreenMode> full_screen_request{ScreenMode::none};
+std::atomic<int32_t> full_screen_requests_taken{0};
 
 std::vector<VideoMode> full_screen_modes;
 bool any_video_size = false;
@@ -149,7 +150,10 @@ void serve_full_screen_request(const ModeChoice& choice, const std::vector<Video
     default:
         break;  // not a state: dropped
     }
-    if (taken_request) full_screen_request.compare_exchange_strong(request, ScreenMode::none);
+    if (taken_request && full_screen_request.compare_exchange_strong(request, ScreenMode::none)) {
+        full_screen_requests_taken.fetch_add(1, std::memory_order_acq_rel);
+        platform::wake_word_waiters(full_screen_requests_taken);
+    }
 }
 
 bool scaled_look() { return screen_choice.look != Look::original; }
