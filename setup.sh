@@ -33,19 +33,9 @@ case "$what" in
   *) echo "usage: $0 play|test|windows|windows-test" >&2; exit 2 ;;
 esac
 
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  as_root apt-get update -q
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=packaging/common.sh
+. "$here/packaging/common.sh"
+install_missing "${packages[@]}"
 
 # sdl12-compat, SDL 1.2 over SDL2, is what most distributions ship as SDL 1.2
 # now. The tests run on it as well as on the system's SDL: its Debian package is

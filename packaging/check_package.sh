@@ -16,7 +16,8 @@ program_dir=usr/lib/games/supervivedas
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 step() { echo "--- $*"; }
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+# shellcheck source=packaging/common.sh
+. "$here/common.sh"
 rm -rf "$work"
 mkdir -p "$work"
 

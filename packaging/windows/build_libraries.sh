@@ -22,31 +22,21 @@ refresh=0
 [ "${1:-}" = --refresh ] && refresh=1
 
 log() { echo "build_libraries: $*" >&2; }
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+# shellcheck source=packaging/common.sh
+. "$here/packaging/common.sh"
 
 # Flags meant for the native build would reach the cross-compiler (Debian's -z relro and -z now are
 # options of the ELF linker only).
 unset CFLAGS CXXFLAGS CPPFLAGS LDFLAGS LIBS PKG_CONFIG_PATH PKG_CONFIG_SYSROOT_DIR CC CXX
 
-packages=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  wine wine64 dpkg-dev make pkg-config xz-utils cmake sox)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  log "installing ${missing[*]}"
-  as_root apt-get update -q >&2
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
-fi
+install_missing gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+  mingw-w64-x86-64-dev wine wine64 dpkg-dev make pkg-config xz-utils cmake sox
 
 # A private apt state: deb-src lines for the mirrors and suites the system takes its Debian packages from,
 # read from apt itself so that both source file formats are understood.
 aptdir="$cache/apt"
 mkdir -p "$aptdir/lists/partial"
-apt_opts=(-o "Dir::Etc::SourceList=$aptdir/sources.list" -o Dir::Etc::SourceParts=/dev/null
-  -o "Dir::State::Lists=$aptdir/lists" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=
-  -o APT::Sandbox::User=root)
+private_apt_options "$aptdir"
 apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT) $(ORIGIN)' 'Identifier: Packages' \
   | awk '$4 == "Debian" && $3 == "main" { print "deb-src " $1 " " $2 " main" }' | sort -u > "$aptdir/sources.list.new"
 [ -s "$aptdir/sources.list.new" ] || { log "no Debian source in the system's apt configuration"; exit 1; }
@@ -75,24 +65,13 @@ manifest() {
   echo "vendored"; cat "$here/third_party/SHA256SUMS"
   echo "patches"; (cd "$here/packaging/windows/patches" && sha256sum -- *.patch)
   echo "toolchain"; toolchain_id
-  echo "recipe $(sha256sum < "$script" | cut -c1-64)"
+  echo "recipe $(cat "$script" "$here/packaging/common.sh" | sha256sum | cut -c1-64)"
 }
 manifest_text="$(manifest)"
 key="$(sha256sum <<<"$manifest_text" | cut -c1-16)"
 prefix="$cache/win64-$key"
 
-exec 9>"$cache/win64-$key.lock"
-flock 9
-if [ -e "$prefix/share/supervivedas/manifest.txt" ]; then
-  log "reusing $prefix"
-  echo "$prefix"
-  exit 0
-fi
-
-start=$SECONDS
-rm -rf "$prefix"
-work="$(mktemp -d "$cache/work-XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+take_prefix "$prefix" share/supervivedas/manifest.txt "$cache"
 
 # Debian's sources, downloaded once into the cache (apt checks them against the signed lists).
 fetch() {

@@ -12,25 +12,15 @@ script="$here/packaging/windows/build_test_libraries.sh"
 host=x86_64-w64-mingw32
 cache="${SUPERVIVEDAS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/supervivedas}"
 log() { echo "build_test_libraries: $*" >&2; }
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+# shellcheck source=packaging/common.sh
+. "$here/packaging/common.sh"
 unset CFLAGS CXXFLAGS CPPFLAGS LDFLAGS LIBS PKG_CONFIG_PATH PKG_CONFIG_SYSROOT_DIR CC CXX
 
-packages=(googletest libz-mingw-w64-dev cmake make dpkg-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  log "installing ${missing[*]}"
-  as_root apt-get update -q >&2
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
-fi
+install_missing googletest libz-mingw-w64-dev cmake make dpkg-dev
 
 aptdir="$cache/apt"
 [ -e "$aptdir/sources.list" ] || { log "run packaging/windows/build_libraries.sh first"; exit 1; }
-apt_opts=(-o "Dir::Etc::SourceList=$aptdir/sources.list" -o Dir::Etc::SourceParts=/dev/null
-  -o "Dir::State::Lists=$aptdir/lists" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=
-  -o APT::Sandbox::User=root)
+private_apt_options "$aptdir"
 # The versions of libpng's source the archive lists, newest first. A mirror may not serve the newest
 # (a security suite's pool lagging behind its lists): the first one that downloads is taken.
 png_versions="$(apt-cache "${apt_opts[@]}" showsrc libpng1.6 | sed -n 's/^Version: //p' | sort -rV | uniq)"
@@ -40,21 +30,11 @@ manifest_text="$(
   echo "packages"
   dpkg-query -W -f='${Package} ${Version}\n' googletest libz-mingw-w64-dev gcc-mingw-w64-x86-64-posix \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  echo "recipe $(sha256sum < "$script" | cut -c1-64)")"
+  echo "recipe $(cat "$script" "$here/packaging/common.sh" | sha256sum | cut -c1-64)")"
 key="$(sha256sum <<<"$manifest_text" | cut -c1-16)"
 prefix="$cache/win64-test-$key"
 
-exec 9>"$cache/win64-test-$key.lock"
-flock 9
-if [ -e "$prefix/manifest.txt" ]; then
-  log "reusing $prefix"
-  echo "$prefix"
-  exit 0
-fi
-start=$SECONDS
-rm -rf "$prefix"
-work="$(mktemp -d "$cache/work-XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+take_prefix "$prefix" manifest.txt "$cache"
 
 fetched=
 for v in $png_versions; do
