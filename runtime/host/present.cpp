@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "runtime/graphics/graphics.h"
@@ -344,8 +345,7 @@ void draw_scaled(const Image& page, int32_t width, int32_t height, const std::ve
     video.picture.resize(size_t(width) * height);
     uint32_t* picture = video.picture.data();
     static const Layout unscaled;
-    static std::vector<Band> all(1);
-    all[0] = {0, height, 0, width};
+    const Band all[] = {{0, height, 0, width}};
     const bool palette_page = page.bytes_per_pixel == 1 && !page.text_screen;
     if (palette_page) {
         for (const Band& band : bands)
@@ -359,7 +359,7 @@ void draw_scaled(const Image& page, int32_t width, int32_t height, const std::ve
         else
             copy_rgb_rows(reinterpret_cast<const uint32_t*>(page.pixels), page.width, width, height, picture, size_t(width), 1, 1);
     }
-    for (const Band& band : palette_page ? bands : all) {
+    for (const Band& band : palette_page ? std::span<const Band>(bands) : std::span<const Band>(all)) {
         ScreenRect r = scale_picture(video.across, video.down, picture, size_t(width), band, origin, stride);
         rects.push_back({Sint16(l.offset_x + r.x), Sint16(l.offset_y + r.y), Uint16(r.width), Uint16(r.height)});
     }
